@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace quillory {
+
+class FolderList;
+class MainContext;
+
+// The "Profiles" frame: the borrowers, the shown borrower and the borrower buttons, gated by the
+// shown borrower's loan count; a count from 6 on blinks.
+class BorrowerPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit BorrowerPanel(MainContext& context, QWidget* parent = nullptr);
+
+    FolderList* filProfiles = nullptr;
+    QLabel* lblGuide = nullptr;
+    QLabel* lblName = nullptr;
+    QLabel* lblProfileName = nullptr;
+    QLabel* lblHome = nullptr;
+    QLabel* lblProfileHome = nullptr;
+    QLabel* lblCellPager = nullptr;
+    QLabel* lblProfileCellPager = nullptr;
+    QLabel* lblTotalLoan = nullptr;
+    QLabel* lblProfileTotalLoan = nullptr;
+    QPushButton* cmdNewProfile = nullptr;
+    QPushButton* cmdEditProfile = nullptr;
+    QPushButton* cmdDeleteProfile = nullptr;
+    QPushButton* cmdItemList = nullptr;
+    QTimer* tmrBlinkItem = nullptr;
+
+    // Shows the selected borrower and sets the gates of the borrower actions.
+    void filProfiles_Click();
+    void tmrBlinkItem_Timer();
+    void cmdNewProfile_Click();
+    void cmdEditProfile_Click();
+    void cmdDeleteProfile_Click();
+    // Empties the four value labels.
+    void clearValues();
+
+    int blinkPhase() const { return m_blinkPhase; }
+
+private:
+    MainContext& m_context;
+    int m_blinkPhase = 0;
+};
+
+} // namespace quillory

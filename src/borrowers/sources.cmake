@@ -1,0 +1,3 @@
+target_sources(quillory_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/BorrowerPanel.cpp
+)

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace quillory {
+
+class FolderList;
+class MainContext;
+
+// The "Item Details" frame: the catalogue list, the search field, the shown item and the item
+// buttons. Gates the item actions by the shown item's status and blinks a status on loan.
+class ItemPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ItemPanel(MainContext& context, QWidget* parent = nullptr);
+
+    FolderList* filStats = nullptr;
+    QLabel* lblSearch = nullptr;
+    QLineEdit* txtSearch = nullptr;
+    QLabel* lblData = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblItemTitle = nullptr;
+    QLabel* lblDate = nullptr;
+    QLabel* lblItemDate = nullptr;
+    QLabel* lblStatus = nullptr;
+    QLabel* lblItemStatus = nullptr;
+    QLabel* lblLanguage = nullptr;
+    QLabel* lblItemLanguage = nullptr;
+    QLabel* lblPrice = nullptr;
+    QLabel* lblItemPrice = nullptr;
+    QLabel* lblSerialNumber = nullptr;
+    QLabel* lblItemSerialNumber = nullptr;
+    QLabel* lblPublisher = nullptr;
+    QLabel* lblItemPublisher = nullptr;
+    QPushButton* cmdNewItem = nullptr;
+    QPushButton* cmdEditItem = nullptr;
+    QPushButton* cmdDeleteItem = nullptr;
+    QPushButton* cmdBorrowerDetails = nullptr;
+    QTimer* tmrBlink = nullptr;
+    QTimer* Timer1 = nullptr;
+
+    // Shows the selected item and sets the gates of the item actions.
+    void filStats_Click();
+    void filStats_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    // One blink step of the status of an item that is not available.
+    void tmrBlink_Timer();
+    void txtSearch_Change();
+    void cmdNewItem_Click();
+    void cmdEditItem_Click();
+    void cmdDeleteItem_Click();
+    // Empties the seven value labels.
+    void clearValues();
+
+    int blinkPhase() const { return m_blinkPhase; }
+
+private:
+    MainContext& m_context;
+    int m_blinkPhase = 0;
+};
+
+} // namespace quillory

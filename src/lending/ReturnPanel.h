@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QGroupBox>
+
+class QLabel;
+
+namespace quillory {
+
+class FolderList;
+class MainContext;
+
+// The "Return Item" frame: the titles on loan on the left, the borrowers on the right. A click on
+// a title shows since when it is on loan; a double-click returns it from the selected borrower.
+class ReturnPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit ReturnPanel(MainContext& context, QWidget* parent = nullptr);
+
+    FolderList* filLoaned = nullptr;
+    FolderList* filProfilesReturn = nullptr;
+    QLabel* lblNote = nullptr;
+    QLabel* lblReturn = nullptr;
+
+    void filLoaned_Click();
+    void filLoaned_DblClick();
+    void mnuEdit_ReturnBook_Click();
+
+private:
+    MainContext& m_context;
+};
+
+} // namespace quillory

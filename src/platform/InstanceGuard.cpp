@@ -1,0 +1,34 @@
+#include "platform/InstanceGuard.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace quillory {
+
+namespace {
+QString defaultLockPath() {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (dir.isEmpty())
+        dir = QDir::tempPath();
+    return dir + QStringLiteral("/quillory-qd.lock");
+}
+} // namespace
+
+LockFileInstanceGuard::LockFileInstanceGuard() : LockFileInstanceGuard(defaultLockPath()) {
+}
+
+LockFileInstanceGuard::LockFileInstanceGuard(const QString& lockPath) : m_path(lockPath) {
+}
+
+LockFileInstanceGuard::~LockFileInstanceGuard() = default;
+
+bool LockFileInstanceGuard::acquire() {
+    if (m_lock && m_lock->isLocked())
+        return true;
+    m_lock = std::make_unique<QLockFile>(m_path);
+    m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
+    return m_lock->tryLock(0);
+}
+
+} // namespace quillory

@@ -1,0 +1,117 @@
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+#if defined(Q_OS_WIN)
+#include <windows.h>
+#endif
+
+namespace quillory {
+
+QString QtMessageService::displayText(const QString& text) {
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
+MsgAnswer QtMessageService::show(const Message& message) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(message.title);
+    box.setText(displayText(message.text));
+    switch (message.icon) {
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (message.buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    // A message must be readable whatever pointer the operation left behind.
+    const bool busy = QApplication::overrideCursor() != nullptr;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int result = box.exec();
+    if (busy)
+        QApplication::restoreOverrideCursor();
+    switch (result) {
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
+    case QMessageBox::Cancel:
+        return MsgAnswer::Cancel;
+    default:
+        // Escape on a Yes/No box counts as No; on OK/Cancel as Cancel.
+        if (message.buttons == MsgButtons::YesNo)
+            return MsgAnswer::No;
+        if (message.buttons == MsgButtons::OkCancel && result != QMessageBox::Ok)
+            return MsgAnswer::Cancel;
+        return MsgAnswer::Ok;
+    }
+}
+
+QSize QtScreenInfo::primarySize() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize();
+}
+
+#if !defined(Q_OS_LINUX)
+LockState SystemKeyboardLocks::state() const {
+    LockState state;
+#if defined(Q_OS_WIN)
+    state.numLock = (GetKeyState(VK_NUMLOCK) & 1) != 0;
+    state.capsLock = (GetKeyState(VK_CAPITAL) & 1) != 0;
+#endif
+    return state;
+}
+#endif
+
+QString QtFolderPicker::fileSystemRoot() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("C:\\");
+#else
+    return QStringLiteral("/");
+#endif
+}
+
+QString QtFolderPicker::pickFolder(const QString& prompt) {
+    const QString title = prompt.isEmpty() ? QStringLiteral("Select a Folder") : prompt;
+    const QString chosen = QFileDialog::getExistingDirectory(nullptr, title, QDir::homePath(),
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty())
+        return fileSystemRoot();
+    return QDir::toNativeSeparators(chosen);
+}
+
+bool DesktopHelpViewer::open(const QString& helpFilePath) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath));
+}
+
+} // namespace quillory

@@ -1,0 +1,59 @@
+#include "records/Cp1252.h"
+
+namespace quillory::records {
+
+namespace {
+// Bytes 0x80..0x9F; the rest of the code page equals Latin-1.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int byteFor(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i) {
+        if (kHigh[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+} // namespace
+
+QString Cp1252::decode(QByteArrayView bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(b);
+    }
+    return text;
+}
+
+bool Cp1252::encode(QStringView text, QByteArray& out) {
+    out.resize(text.size());
+    char* data = out.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = byteFor(text[i].unicode());
+        if (b < 0) {
+            out.clear();
+            return false;
+        }
+        data[i] = static_cast<char>(b);
+    }
+    return true;
+}
+
+bool Cp1252::canEncode(QStringView text) {
+    return firstUnencodable(text).isNull();
+}
+
+QChar Cp1252::firstUnencodable(QStringView text) {
+    for (QChar c : text) {
+        if (byteFor(c.unicode()) < 0)
+            return c;
+    }
+    return QChar();
+}
+
+} // namespace quillory::records

@@ -1,0 +1,71 @@
+#include "records/ItemRecord.h"
+
+namespace quillory::records {
+
+bool isReplacedInFileName(QChar c) {
+    static const QString replaced = QStringLiteral("!@#$%^&*()-+=\\/|.?~`><{}[]:;");
+    return replaced.contains(c);
+}
+
+QString itemFileName(const QString& title) {
+    QString name = title;
+    for (QChar& c : name) {
+        if (isReplacedInFileName(c))
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+QString normalisePrice(const QString& price) {
+    if (price.startsWith(QLatin1Char('$')))
+        return price;
+    return QLatin1Char('$') + price;
+}
+
+QString normaliseLanguage(const QString& language) {
+    if (language.isEmpty())
+        return language;
+    // toUpper of the one character: "ß" would grow to "SS", so keep it as typed then.
+    const QString first = language.left(1).toUpper();
+    return (first.size() == 1 ? first : language.left(1)) + language.mid(1);
+}
+
+QStringList ItemRecord::toLines() const {
+    QStringList lines{title, dateCreated, status, language, price, serialNumber, publisher};
+    if (borrower) {
+        lines << borrower->profileId << borrower->name << borrower->home << borrower->cell
+              << borrower->loanCount;
+    }
+    return lines;
+}
+
+ItemRecord ItemRecord::fromLines(const QStringList& lines) {
+    ItemRecord r;
+    auto line = [&lines](int i) { return i < lines.size() ? lines[i] : QString(); };
+    r.title = line(0);
+    r.dateCreated = line(1);
+    r.status = line(2);
+    r.language = line(3);
+    r.price = line(4);
+    r.serialNumber = line(5);
+    r.publisher = line(6);
+    if (lines.size() >= kItemOnLoanLines)
+        r.borrower = BorrowerBlock{line(7), line(8), line(9), line(10), line(11)};
+    return r;
+}
+
+ItemReadResult readItem(const QString& path, int minLines) {
+    const ReadResult read = RecordFile::read(path, minLines);
+    ItemReadResult result;
+    result.error = read.error;
+    result.detail = read.detail;
+    if (read.ok())
+        result.record = ItemRecord::fromLines(read.lines);
+    return result;
+}
+
+WriteResult writeItem(const QString& path, const ItemRecord& record) {
+    return RecordFile::write(path, record.toLines());
+}
+
+} // namespace quillory::records

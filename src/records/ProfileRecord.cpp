@@ -1,0 +1,43 @@
+#include "records/ProfileRecord.h"
+
+namespace quillory::records {
+
+QString numericPrintForm(qint64 n) {
+    const QString digits = QString::number(n);
+    return (n < 0 ? digits : QLatin1Char(' ') + digits) + QLatin1Char(' ');
+}
+
+std::optional<qint64> parseCount(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const qint64 value = trimmed.toLongLong(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+ProfileRecord ProfileRecord::fromLines(const QStringList& lines) {
+    auto line = [&lines](int i) { return i < lines.size() ? lines[i] : QString(); };
+    return ProfileRecord{line(0), line(1), line(2), line(3), line(4)};
+}
+
+ProfileReadResult readProfile(const QString& path) {
+    const ReadResult read = RecordFile::read(path, kProfileLines);
+    ProfileReadResult result;
+    result.error = read.error;
+    result.detail = read.detail;
+    if (!read.ok())
+        return result;
+    result.record = ProfileRecord::fromLines(read.lines);
+    if (!result.record.loanCountValue())
+        result.error = FileError::BadValue;
+    return result;
+}
+
+WriteResult writeProfile(const QString& path, const ProfileRecord& record) {
+    return RecordFile::write(path, record.toLines());
+}
+
+} // namespace quillory::records

@@ -1,0 +1,259 @@
+#include "records/RecordFile.h"
+
+#include "records/Cp1252.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+namespace quillory::records {
+
+QString describe(FileError error) {
+    switch (error) {
+    case FileError::None:
+        return QStringLiteral("no error");
+    case FileError::Missing:
+        return QStringLiteral("the file is missing");
+    case FileError::NotAFile:
+        return QStringLiteral("it is not a file");
+    case FileError::TooLarge:
+        return QStringLiteral("the file is far too large to be a record");
+    case FileError::Unreadable:
+        return QStringLiteral("the file cannot be read");
+    case FileError::TooShort:
+        return QStringLiteral("the file has lost lines");
+    case FileError::BadValue:
+        return QStringLiteral("a line that should hold a number does not");
+    case FileError::Unencodable:
+        return QStringLiteral("a character cannot be stored in the file");
+    case FileError::WriteFailed:
+        return QStringLiteral("the file cannot be written");
+    case FileError::RemoveFailed:
+        return QStringLiteral("the file cannot be deleted");
+    }
+    return {};
+}
+
+namespace {
+
+bool isHiddenName(QStringView name) {
+    return name.startsWith(QLatin1Char('.'));
+}
+
+ReadResult readBytes(const QString& path, QByteArray& bytes) {
+    ReadResult result;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) {
+        result.error = FileError::Missing;
+        return result;
+    }
+    if (!info.isFile()) {
+        result.error = info.exists() ? FileError::NotAFile : FileError::Missing;
+        return result;
+    }
+    if (info.size() > RecordFile::kMaxBytes) {
+        result.error = FileError::TooLarge;
+        return result;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = FileError::Unreadable;
+        result.detail = file.errorString();
+        return result;
+    }
+    // Read one byte past the cap: a file that grows (or a device) is still refused.
+    bytes = file.read(RecordFile::kMaxBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        result.error = FileError::Unreadable;
+        result.detail = file.errorString();
+        bytes.clear();
+    } else if (bytes.size() > RecordFile::kMaxBytes) {
+        result.error = FileError::TooLarge;
+        bytes.clear();
+    }
+    return result;
+}
+
+WriteResult saveBytes(const QString& path, const QByteArray& bytes) {
+    WriteResult result;
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false); // never write in place: old or new, nothing between
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = FileError::WriteFailed;
+        result.detail = file.errorString();
+        return result;
+    }
+    if (file.write(bytes) != bytes.size()) {
+        result.error = FileError::WriteFailed;
+        result.detail = file.errorString();
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        result.error = FileError::WriteFailed;
+        result.detail = file.errorString();
+    }
+    return result;
+}
+
+} // namespace
+
+QStringList RecordFile::splitLines(QByteArrayView bytes) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            lines.append(Cp1252::decode(bytes.sliced(start, i - start)));
+            if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < n)
+        lines.append(Cp1252::decode(bytes.sliced(start)));
+    return lines;
+}
+
+bool RecordFile::encodeLines(const QStringList& lines, QByteArray& out) {
+    out.clear();
+    QByteArray encoded;
+    for (const QString& line : lines) {
+        if (!Cp1252::encode(line, encoded))
+            return false;
+        out += encoded;
+        out += "\r\n";
+    }
+    return true;
+}
+
+ReadResult RecordFile::read(const QString& path, int minLines) {
+    QByteArray bytes;
+    ReadResult result = readBytes(path, bytes);
+    if (!result.ok())
+        return result;
+    result.lines = splitLines(bytes);
+    if (result.lines.size() < minLines)
+        result.error = FileError::TooShort;
+    return result;
+}
+
+WriteResult RecordFile::write(const QString& path, const QStringList& lines) {
+    QByteArray bytes;
+    if (!encodeLines(lines, bytes))
+        return {FileError::Unencodable, {}};
+    return saveBytes(path, bytes);
+}
+
+WriteResult RecordFile::appendLine(const QString& path, const QString& line) {
+    QByteArray bytes;
+    const ReadResult existing = readBytes(path, bytes);
+    if (!existing.ok() && existing.error != FileError::Missing)
+        return {existing.error, existing.detail};
+    QByteArray added;
+    if (!encodeLines({line}, added))
+        return {FileError::Unencodable, {}};
+    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+        bytes += "\r\n";
+    bytes += added;
+    return saveBytes(path, bytes);
+}
+
+WriteResult RecordFile::remove(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        return {FileError::Missing, {}};
+    if (!file.remove())
+        return {FileError::RemoveFailed, file.errorString()};
+    return {};
+}
+
+bool RecordFile::exists(const QString& path) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (name.isEmpty() || isHiddenName(name))
+        return false;
+    if (info.isFile() && !info.isSymLink())
+        return true;
+    // The exact name is not there: look for one that differs only in letter case.
+    const QString folder = info.path();
+    const QString key = name.toCaseFolded();
+    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString candidate = it.fileName();
+        if (candidate.size() == name.size() && !isHiddenName(candidate) &&
+            candidate.toCaseFolded() == key)
+            return true;
+    }
+    return false;
+}
+
+std::optional<FolderListing> RecordFile::list(const QString& folder) {
+    QStringList names;
+#ifdef Q_OS_UNIX
+    // One pass with readdir: the entry type comes with the name, so no file is stat'ed
+    // unless the file system does not give it.
+    const QByteArray encodedFolder = QFile::encodeName(folder);
+    DIR* dir = opendir(encodedFolder.constData());
+    if (!dir)
+        return std::nullopt;
+    while (const dirent* entry = readdir(dir)) {
+        const char* raw = entry->d_name;
+        if (std::strchr(raw, '.'))
+            continue; // hidden files, "." and "..", and every name with an extension
+        bool regular = entry->d_type == DT_REG;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat st;
+            const QByteArray full = encodedFolder + '/' + raw;
+            regular = lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode);
+        }
+        if (regular)
+            names.append(QFile::decodeName(raw));
+    }
+    closedir(dir);
+#else
+    if (!QFileInfo(folder).isDir())
+        return std::nullopt;
+    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (!name.contains(QLatin1Char('.')) && !it.fileInfo().isHidden())
+            names.append(name);
+    }
+#endif
+    FolderListing listing;
+    QStringList keys;
+    keys.reserve(names.size());
+    for (const QString& name : names)
+        keys.append(name.toCaseFolded());
+    std::vector<qsizetype> order(names.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        const int c = QStringView(keys[a]).compare(QStringView(keys[b]));
+        return c != 0 ? c < 0 : names[a] < names[b];
+    });
+    listing.names.reserve(names.size());
+    listing.keys.reserve(names.size());
+    for (qsizetype i : order) {
+        listing.names.append(names[i]);
+        listing.keys.append(keys[i]);
+    }
+    return listing;
+}
+
+} // namespace quillory::records

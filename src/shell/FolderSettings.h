@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/MessageService.h"
+#include "platform/SettingsStore.h"
+#include "records/Paths.h"
+
+#include <functional>
+
+namespace quillory {
+
+enum class FolderKind { Profiles, Stats, Loaned };
+
+// Where the three data folders are and how a first start creates them.
+class FolderSettings {
+public:
+    // The program's own folder followed by "profiles", "stats" and "loaned", each ending in
+    // the separator.
+    static Folders defaults(const QString& programFolder);
+
+    // First-start set-up: every key that is absent or empty gets its default path once its
+    // folder exists (made now or already there); a folder that cannot be made is reported to
+    // cannotCreate and its key stays unset, so the next start tries again. A key that holds a
+    // value is never touched. Then the three paths are read.
+    static Folders setUp(SettingsStore& settings, const QString& programFolder,
+                         const std::function<void(FolderKind)>& cannotCreate);
+    static Folders read(SettingsStore& settings);
+
+    // The warning when a folder cannot be created at first start.
+    static Message creationWarning(FolderKind kind);
+    // The note when start-up finds a folder deleted and makes it again.
+    static Message recreatedMessage(FolderKind kind);
+};
+
+} // namespace quillory

@@ -1,0 +1,369 @@
+#include "shell/MainWindow.h"
+
+#include "borrowers/BorrowerPanel.h"
+#include "info/InfoActions.h"
+#include "items/ItemPanel.h"
+#include "lending/LendingActions.h"
+#include "lending/ReturnPanel.h"
+#include "shell/BusyCursor.h"
+#include "shell/FolderList.h"
+#include "shell/FolderSettings.h"
+#include "shell/Named.h"
+#include "shell/PreferencesDialog.h"
+#include "shell/Statistics.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+namespace {
+const QString kAlreadyRunning = QStringLiteral("This program is already running.");
+const QString kResolution =
+    QStringLiteral("Quillory! QD is optimized for screen resolutions of\r"
+                   "800 x 600. Please set screen resolution to 800x600!\r"
+                   " This program will now terminate. Sorry!");
+const QString kEndSession = QStringLiteral("End current session?");
+const QString kEndSessionTitle = QStringLiteral("Quillory!");
+
+QString cannotRecreateText(const QString& path) {
+    return QStringLiteral("The data folder %1 is missing and could not be created again.\r"
+                          "Please choose the folders in File > Preferences.")
+        .arg(path);
+}
+} // namespace
+
+MainWindow::MainWindow(Platform& platform, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(kAppTitle);
+
+    auto* central = new QWidget(this);
+    m_itemPanel = new ItemPanel(*this, central);
+    m_returnPanel = new ReturnPanel(*this, central);
+    m_borrowerPanel = new BorrowerPanel(*this, central);
+    auto* line1 = new QFrame(central);
+    line1->setFrameShape(QFrame::VLine);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_returnPanel, 1);
+    right->addWidget(m_borrowerPanel, 1);
+    auto* layout = new QHBoxLayout(central);
+    layout->addWidget(m_itemPanel, 1);
+    layout->addWidget(line1);
+    layout->addLayout(right, 1);
+    setCentralWidget(central);
+
+    buildMenus();
+    buildStatusBar();
+    wireActions();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus() {
+    MainMenus& m = m_menus;
+    auto action = [this](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        QAction* a = menu->addSeparator();
+        a->setObjectName(QString::fromLatin1(name));
+        return a;
+    };
+
+    m.mnuFile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnuFile");
+    m.mnuFile_NewItem = action(m.mnuFile, "mnuFile_NewItem", QStringLiteral("New &Item"));
+    m.mnuFile_NewProfile = action(m.mnuFile, "mnuFile_NewProfile", QStringLiteral("New &Profile"));
+    m.mnuHelpBar1 = separator(m.mnuFile, "mnuHelpBar1");
+    m.mnuFile_Preferences =
+        action(m.mnuFile, "mnuFile_Preferences", QStringLiteral("Preferences"));
+    m.mnuHelpBar7 = separator(m.mnuFile, "mnuHelpBar7");
+    m.mnuFile_Exit = action(m.mnuFile, "mnuFile_Exit", QStringLiteral("E&xit"));
+
+    m.mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
+    m.mnuEdit_EditItemDetails =
+        action(m.mnuEdit, "mnuEdit_EditItemDetails", QStringLiteral("Edit Item &Detail"));
+    m.mnuEdit_EditProfile = action(m.mnuEdit, "mnuEdit_EditProfile", QStringLiteral("&Edit Profile"));
+    m.mnuHelpBar2 = separator(m.mnuEdit, "mnuHelpBar2");
+    m.mnuEdit_RemoveItem = action(m.mnuEdit, "mnuEdit_RemoveItem", QStringLiteral("Remove &Item"));
+    m.mnuEdit_RemoveProfile =
+        action(m.mnuEdit, "mnuEdit_RemoveProfile", QStringLiteral("Remove &Profile"));
+    m.mnuHelpBar3 = separator(m.mnuEdit, "mnuHelpBar3");
+    m.mnuEdit_BorrowItem = action(m.mnuEdit, "mnuEdit_BorrowItem", QStringLiteral("&Borrow Item"));
+    m.mnuEdit_ReturnBook = action(m.mnuEdit, "mnuEdit_ReturnBook", QStringLiteral("&Return Item"));
+    m.mnuHelpbar4 = separator(m.mnuEdit, "mnuHelpbar4");
+    m.mnuEdit_ItemList = action(m.mnuEdit, "mnuEdit_ItemList", QStringLiteral("Item List"));
+    m.mnuEdit_BorrowerDetails =
+        action(m.mnuEdit, "mnuEdit_BorrowerDetails", QStringLiteral("Borrower Details"));
+
+    m.mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    m.mnuHelp_TomewardHelp =
+        action(m.mnuHelp, "mnuHelp_TomewardHelp", QStringLiteral("Quillory! QD &Help"));
+    m.mnuHelp_VersionHistory =
+        action(m.mnuHelp, "mnuHelp_VersionHistory", QStringLiteral("&Version History"));
+    m.mnuHelpbar5 = separator(m.mnuHelp, "mnuHelpbar5");
+    m.mnuHelp_MemoryInfo =
+        action(m.mnuHelp, "mnuHelp_MemoryInfo", QStringLiteral("&Memory Information"));
+    m.mnuHelp_About = action(m.mnuHelp, "mnuHelp_About", QStringLiteral("&About"));
+
+    // Opened over the item list only; never part of the menu bar.
+    m.mnuPopUp = named(new QMenu(QStringLiteral("PopupMenu"), this), "mnuPopUp");
+    m.mnuPop_BorrowItem = action(m.mnuPopUp, "mnuPop_BorrowItem", QStringLiteral("&Borrow Item"));
+    m.mnuPop_EditItem = action(m.mnuPopUp, "mnuPop_EditItem", QStringLiteral("&Edit Item"));
+    m.mnuPop_RemoveItem = action(m.mnuPopUp, "mnuPop_RemoveItem", QStringLiteral("&Remove Item"));
+    m.mnuHelpBar6 = separator(m.mnuPopUp, "mnuHelpBar6");
+    m.mnuPop_BorrowerDetails =
+        action(m.mnuPopUp, "mnuPop_BorrowerDetails", QStringLiteral("Borrower &Details"));
+}
+
+void MainWindow::buildStatusBar() {
+    staQDBelow = named(new QStatusBar(this), "staQDBelow");
+    setStatusBar(staQDBelow);
+    staQDBelow->setSizeGripEnabled(false);
+    auto panel = [this](const char* name, int width) {
+        auto* label = named(new QLabel(staQDBelow), name);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(width);
+        label->setTextFormat(Qt::PlainText);
+        staQDBelow->addPermanentWidget(label, width);
+        return label;
+    };
+    staPanelStats = panel("staPanelStats", 458);
+    staPanelDate = panel("staPanelDate", 167);
+    staPanelClock = panel("staPanelClock", 67);
+    staPanelNum = panel("staPanelNum", 38);
+    staPanelCaps = panel("staPanelCaps", 38);
+    for (QLabel* l : {staPanelClock, staPanelNum, staPanelCaps})
+        l->setAlignment(Qt::AlignCenter);
+
+    m_clock = new QTimer(this);
+    m_clock->setInterval(250); // the lock lights follow the keyboard closely
+    connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClockAndLocks);
+    m_clock->start();
+    updateClockAndLocks();
+}
+
+void MainWindow::updateClockAndLocks() {
+    staPanelClock->setText(QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat));
+    const LockState locks = m_platform.locks.state();
+    staPanelNum->setText(locks.numLock.value_or(false) ? QStringLiteral("NUM") : QString());
+    staPanelCaps->setText(locks.capsLock.value_or(false) ? QStringLiteral("CAPS") : QString());
+}
+
+void MainWindow::wireActions() {
+    const MainMenus& m = m_menus;
+    ItemPanel* items = m_itemPanel;
+    BorrowerPanel* borrowers = m_borrowerPanel;
+    ReturnPanel* returns = m_returnPanel;
+    auto on = [this](QAction* a, auto&& f) { connect(a, &QAction::triggered, this, f); };
+
+    on(m.mnuFile_NewItem, [items] { items->cmdNewItem_Click(); });
+    on(m.mnuFile_NewProfile, [borrowers] { borrowers->cmdNewProfile_Click(); });
+    on(m.mnuFile_Preferences, [this] { openPreferences(*this); });
+    on(m.mnuFile_Exit, [this] { close(); });
+
+    on(m.mnuEdit_EditItemDetails, [items] { items->cmdEditItem_Click(); });
+    on(m.mnuEdit_EditProfile, [borrowers] { borrowers->cmdEditProfile_Click(); });
+    on(m.mnuEdit_RemoveItem, [items] { items->cmdDeleteItem_Click(); });
+    on(m.mnuEdit_RemoveProfile, [borrowers] { borrowers->cmdDeleteProfile_Click(); });
+    on(m.mnuEdit_BorrowItem, [this] { lending::borrowItem(*this); });
+    on(m.mnuEdit_ReturnBook, [returns] { returns->mnuEdit_ReturnBook_Click(); });
+    on(m.mnuEdit_ItemList, [this] { lending::showItemList(*this); });
+    on(m.mnuEdit_BorrowerDetails, [this] { mnuEdit_BorrowerDetails_Click(); });
+
+    on(m.mnuHelp_TomewardHelp, [this] { info::openHelp(*this); });
+    on(m.mnuHelp_VersionHistory, [this] { info::openVersionHistory(*this); });
+    on(m.mnuHelp_MemoryInfo, [this] { info::openMemoryInfo(*this); });
+    on(m.mnuHelp_About, [this] { info::openAbout(*this); });
+
+    on(m.mnuPop_BorrowItem, [this] { lending::borrowItem(*this); });
+    on(m.mnuPop_EditItem, [items] { items->cmdEditItem_Click(); });
+    on(m.mnuPop_RemoveItem, [items] { items->cmdDeleteItem_Click(); });
+    on(m.mnuPop_BorrowerDetails, [this] { lending::showBorrowerDetails(*this); });
+
+    // The two buttons whose windows belong to the lending work.
+    connect(items->cmdBorrowerDetails, &QPushButton::clicked, this,
+            [this] { lending::showBorrowerDetails(*this); });
+    connect(borrowers->cmdItemList, &QPushButton::clicked, this,
+            [this] { lending::showItemList(*this); });
+}
+
+void MainWindow::mnuEdit_BorrowerDetails_Click() {
+    if (!m_itemPanel->filStats->selectedFileName().isEmpty())
+        lending::showBorrowerDetails(*this);
+}
+
+bool MainWindow::CheckResolution() {
+    const QSize size = m_platform.screen.primarySize();
+    if (size.width() == 800 && size.height() == 600)
+        return true;
+    return size.width() > 800 && size.height() > 600;
+}
+
+bool MainWindow::start() {
+    // Another copy running: say so and end before anything is touched.
+    QApplication::restoreOverrideCursor();
+    if (!m_platform.instance.acquire()) {
+        m_platform.messages.show(kAlreadyRunning, kAppTitle, MsgIcon::Information);
+        return false;
+    }
+    if (!CheckResolution()) {
+        m_platform.messages.show(kResolution, kAppTitle, MsgIcon::Exclamation);
+        return false;
+    }
+    const QSize screen = m_platform.screen.primarySize();
+    if (screen.width() > 800 && screen.height() > 600) {
+        setWindowState(Qt::WindowNoState);
+        resize(kNormalSize);
+        m_fitOuterSize = true;
+    } else {
+        setWindowState(Qt::WindowMaximized);
+    }
+
+    {
+        BusyCursor busy;
+        m_helpFile = CheckDirName(m_platform.app.programFolder()) + QStringLiteral("QYHelp3.chm");
+        m_sessionDate = m_platform.app.todayLongDate();
+        setWindowTitle(kAppTitle);
+        m_folders = FolderSettings::setUp(
+            m_platform.settings, m_platform.app.programFolder(), [this](FolderKind kind) {
+                m_platform.messages.show(FolderSettings::creationWarning(kind));
+            });
+    }
+    BindFileLists();
+
+    const QColor background = palette().color(QPalette::Window);
+    m_blink.text[0] = QColor(255, 0, 0);
+    m_blink.back[0] = background;
+    m_blink.text[1] = background;
+    m_blink.back[1] = background;
+
+    m_itemPanel->tmrBlink_Timer();
+    m_itemPanel->tmrBlink->start(500);
+    RefreshStatistics();
+    staPanelDate->setText(m_sessionDate);
+    return true;
+}
+
+void MainWindow::BindFileLists() {
+    // Each folder recovers on its own, in this order; the lists themselves are read by
+    // RefreshStatistics, which start-up runs next.
+    const struct {
+        QString path;
+        FolderKind kind;
+    } steps[] = {{m_folders.stats, FolderKind::Stats},
+                 {m_folders.profiles, FolderKind::Profiles},
+                 {m_folders.loaned, FolderKind::Loaned}};
+    for (const auto& step : steps) {
+        // An empty path is a folder that could not be made at first start, already reported.
+        if (step.path.isEmpty() || folderExists(step.path))
+            continue;
+        MakeDir(step.path);
+        if (folderExists(step.path))
+            m_platform.messages.show(FolderSettings::recreatedMessage(step.kind));
+        else
+            m_platform.messages.show(cannotRecreateText(step.path), kAppTitle,
+                                     MsgIcon::Exclamation);
+    }
+}
+
+void MainWindow::RefreshStatistics() {
+    FolderList* stats = m_itemPanel->filStats;
+    FolderList* loaned = m_returnPanel->filLoaned;
+    FolderList* profiles = m_borrowerPanel->filProfiles;
+    // A vanished folder lists as empty and counts 0; only start-up makes folders again.
+    stats->setFolder(m_folders.stats);
+    loaned->setFolder(m_folders.loaned);
+    profiles->setFolder(m_folders.profiles);
+    // The return panel lists the same folder; it takes the listing just read.
+    m_returnPanel->filProfilesReturn->copyFrom(*profiles);
+    staPanelStats->setText(statisticsText(stats->count(), loaned->count()));
+}
+
+QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {
+    QPointer<QWidget>& slot = m_windows[key];
+    if (slot) {
+        slot->show();
+        slot->raise();
+        slot->activateWindow();
+        return slot;
+    }
+    QWidget* window = create();
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    slot = window;
+    m_openOrder.removeAll(nullptr);
+    m_openOrder.append(window);
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+QWidget* MainWindow::openWindow(const QString& key) const {
+    return m_windows.value(key);
+}
+
+void MainWindow::disableMainFor(QWidget* window) {
+    setEnabled(false);
+    if (window)
+        window->setEnabled(true);
+}
+
+void MainWindow::setMainEnabled(bool enabled) {
+    setEnabled(enabled);
+}
+
+void MainWindow::CloseAllWindows() {
+    if (m_closingAll)
+        return;
+    m_closingAll = true;
+    const QList<QPointer<QWidget>> order = m_openOrder;
+    for (auto it = order.crbegin(); it != order.crend(); ++it) {
+        if (*it)
+            (*it)->close();
+    }
+    m_openOrder.clear();
+    m_closingAll = false;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_closeConfirmed) {
+        const MsgAnswer answer = m_platform.messages.show(kEndSession, kEndSessionTitle,
+                                                          MsgIcon::Information, MsgButtons::YesNo);
+        if (answer != MsgAnswer::Yes) {
+            event->ignore();
+            return;
+        }
+        m_closeConfirmed = true;
+    }
+    CloseAllWindows();
+    event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_fitOuterSize)
+        return;
+    m_fitOuterSize = false;
+    // The outer size includes the frame, known only once the window manager has framed it.
+    QTimer::singleShot(0, this, [this] {
+        const QSize frame = frameGeometry().size() - geometry().size();
+        if (frame.isValid() && !frame.isEmpty())
+            resize(kNormalSize - frame);
+    });
+}
+
+} // namespace quillory

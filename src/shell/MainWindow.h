@@ -1,0 +1,92 @@
+#pragma once
+
+#include "shell/MainContext.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+
+class QLabel;
+class QStatusBar;
+class QTimer;
+
+namespace quillory {
+
+class FolderList;
+
+// frmMain: where the program begins and ends. start() runs the start-up sequence before the
+// window is first shown; closing it by any means asks "End current session?".
+class MainWindow : public QMainWindow, public MainContext {
+    Q_OBJECT
+public:
+    explicit MainWindow(Platform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up sequence. False when the program must end at once (another copy is
+    // running, or the screen is refused); nothing has been written then.
+    bool start();
+
+    // MainContext
+    Platform& platform() override { return m_platform; }
+    const Folders& folders() const override { return m_folders; }
+    void setFolders(const Folders& folders) override { m_folders = folders; }
+    QString sessionDate() const override { return m_sessionDate; }
+    QString helpFile() const override { return m_helpFile; }
+    QWidget* mainWidget() override { return this; }
+    const MainMenus& menus() const override { return m_menus; }
+    const BlinkColours& blinkColours() const override { return m_blink; }
+    ItemPanel& itemPanel() override { return *m_itemPanel; }
+    BorrowerPanel& borrowerPanel() override { return *m_borrowerPanel; }
+    ReturnPanel& returnPanel() override { return *m_returnPanel; }
+    void refreshStatistics() override { RefreshStatistics(); }
+    QWidget* showWindow(const QString& key, const std::function<QWidget*()>& create) override;
+    QWidget* openWindow(const QString& key) const override;
+    void disableMainFor(QWidget* window) override;
+    void setMainEnabled(bool enabled) override;
+
+    void RefreshStatistics();
+    void BindFileLists();
+    void CloseAllWindows();
+    bool CheckResolution();
+
+    QStatusBar* staQDBelow = nullptr;
+    QLabel* staPanelStats = nullptr;
+    QLabel* staPanelDate = nullptr;
+    QLabel* staPanelClock = nullptr;
+    QLabel* staPanelNum = nullptr;
+    QLabel* staPanelCaps = nullptr;
+
+    // Outer window size when the screen is larger than 800 x 600.
+    static constexpr QSize kNormalSize{800, 595};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildStatusBar();
+    void wireActions();
+    void updateClockAndLocks();
+    void mnuEdit_BorrowerDetails_Click();
+
+    Platform& m_platform;
+    Folders m_folders;
+    QString m_sessionDate;
+    QString m_helpFile;
+    MainMenus m_menus;
+    BlinkColours m_blink;
+    ItemPanel* m_itemPanel = nullptr;
+    BorrowerPanel* m_borrowerPanel = nullptr;
+    ReturnPanel* m_returnPanel = nullptr;
+    QTimer* m_clock = nullptr;
+
+    QMap<QString, QPointer<QWidget>> m_windows;
+    QList<QPointer<QWidget>> m_openOrder;
+    bool m_closingAll = false;
+    bool m_closeConfirmed = false;
+    bool m_fitOuterSize = false;
+};
+
+} // namespace quillory
