@@ -1,5 +1,6 @@
 target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Cp1252.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FieldCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ItemRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Paths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
