@@ -15,11 +15,9 @@ QString defaultLockPath() {
 }
 } // namespace
 
-LockFileInstanceGuard::LockFileInstanceGuard() : LockFileInstanceGuard(defaultLockPath()) {
-}
+LockFileInstanceGuard::LockFileInstanceGuard() : LockFileInstanceGuard(defaultLockPath()) {}
 
-LockFileInstanceGuard::LockFileInstanceGuard(const QString& lockPath) : m_path(lockPath) {
-}
+LockFileInstanceGuard::LockFileInstanceGuard(const QString& lockPath) : m_path(lockPath) {}
 
 LockFileInstanceGuard::~LockFileInstanceGuard() = default;
 

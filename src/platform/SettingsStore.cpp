@@ -15,12 +15,12 @@ QString storedKey(const QString& key) {
 
 QtSettingsStore::QtSettingsStore()
     // Native format: the registry on Windows, ~/.config/Quillory/Quillory.conf elsewhere.
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Quillory"), QStringLiteral("Quillory"))) {
-}
+    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             QStringLiteral("Quillory"),
+                                             QStringLiteral("Quillory"))) {}
 
 QtSettingsStore::QtSettingsStore(const QString& iniFilePath)
-    : m_settings(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)) {
-}
+    : m_settings(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)) {}
 
 QtSettingsStore::~QtSettingsStore() = default;
 

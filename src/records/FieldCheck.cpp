@@ -4,7 +4,8 @@
 
 namespace quillory::records {
 
-std::optional<QString> unstorableCharacterMessage(const QString& fieldCaption, const QString& text) {
+std::optional<QString> unstorableCharacterMessage(const QString& fieldCaption,
+                                                  const QString& text) {
     const QChar bad = Cp1252::firstUnencodable(text);
     if (bad.isNull())
         return std::nullopt;

@@ -9,7 +9,6 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <cstring>
-#include <numeric>
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -71,8 +70,17 @@ ReadResult readBytes(const QString& path, QByteArray& bytes) {
         result.detail = file.errorString();
         return result;
     }
-    // Read one byte past the cap: a file that grows (or a device) is still refused.
-    bytes = file.read(RecordFile::kMaxBytes + 1);
+    // Read the size the system gave plus one byte, then on up to one byte past the cap: a file
+    // that grows is still refused, and a record of a few hundred bytes does not cost a buffer of
+    // the cap's size (QIODevice::read allocates all it is asked for).
+    qint64 want = std::min<qint64>(info.size(), RecordFile::kMaxBytes) + 1;
+    while (bytes.size() <= RecordFile::kMaxBytes) {
+        const QByteArray chunk = file.read(want);
+        bytes += chunk;
+        if (chunk.size() < want)
+            break; // the end of the file
+        want = std::min<qint64>(64 * 1024, RecordFile::kMaxBytes + 1 - bytes.size());
+    }
     if (file.error() != QFileDevice::NoError) {
         result.error = FileError::Unreadable;
         result.detail = file.errorString();
@@ -202,32 +210,84 @@ bool RecordFile::exists(const QString& path) {
     return false;
 }
 
-std::optional<FolderListing> RecordFile::list(const QString& folder) {
-    QStringList names;
+namespace {
+FolderListing sortedListing(QStringList names) {
+    std::vector<std::pair<QString, QString>> entries; // (case-folded key, name)
+    entries.reserve(names.size());
+    for (QString& name : names) {
+        QString key = name.toCaseFolded();
+        entries.emplace_back(std::move(key), std::move(name));
+    }
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const int c = QStringView(a.first).compare(QStringView(b.first));
+        return c != 0 ? c < 0 : QStringView(a.second).compare(QStringView(b.second)) < 0;
+    });
+    FolderListing listing;
+    listing.names.reserve(qsizetype(entries.size()));
+    listing.keys.reserve(qsizetype(entries.size()));
+    for (auto& [key, name] : entries) {
+        listing.keys.append(std::move(key));
+        listing.names.append(std::move(name));
+    }
+    return listing;
+}
+} // namespace
+
+std::optional<FolderListing> RecordFile::list(const QString& folder, ListingCache* cache) {
 #ifdef Q_OS_UNIX
     // One pass with readdir: the entry type comes with the name, so no file is stat'ed
     // unless the file system does not give it.
     const QByteArray encodedFolder = QFile::encodeName(folder);
     DIR* dir = opendir(encodedFolder.constData());
-    if (!dir)
+    if (!dir) {
+        if (cache)
+            *cache = ListingCache{};
         return std::nullopt;
+    }
+    const bool haveCache = cache && cache->folder == folder;
+    std::vector<QByteArray> raw;
+    size_t matched = 0; // leading names equal to the cached ones
+    bool same = haveCache;
     while (const dirent* entry = readdir(dir)) {
-        const char* raw = entry->d_name;
-        if (std::strchr(raw, '.'))
+        const char* name = entry->d_name;
+        if (std::strchr(name, '.'))
             continue; // hidden files, "." and "..", and every name with an extension
         bool regular = entry->d_type == DT_REG;
         if (entry->d_type == DT_UNKNOWN) {
             struct stat st;
-            const QByteArray full = encodedFolder + '/' + raw;
+            const QByteArray full = encodedFolder + '/' + name;
             regular = lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode);
         }
-        if (regular)
-            names.append(QFile::decodeName(raw));
+        if (!regular)
+            continue;
+        if (same) {
+            if (matched < cache->rawNames.size() && cache->rawNames[matched] == name) {
+                ++matched;
+                continue;
+            }
+            same = false;
+            raw.assign(cache->rawNames.begin(), cache->rawNames.begin() + qsizetype(matched));
+        }
+        raw.emplace_back(name);
     }
     closedir(dir);
+    if (same && matched == cache->rawNames.size())
+        return cache->listing; // implicitly shared: nothing is copied
+    if (same)                  // a prefix of the old names: some were removed from the end
+        raw.assign(cache->rawNames.begin(), cache->rawNames.begin() + qsizetype(matched));
+    QStringList names;
+    names.reserve(qsizetype(raw.size()));
+    for (const QByteArray& r : raw)
+        names.append(QFile::decodeName(r));
+    FolderListing listing = sortedListing(std::move(names));
+    if (cache)
+        *cache = ListingCache{folder, std::move(raw), listing};
+    return listing;
 #else
+    Q_UNUSED(cache);
     if (!QFileInfo(folder).isDir())
         return std::nullopt;
+    QStringList names;
     QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
@@ -235,25 +295,8 @@ std::optional<FolderListing> RecordFile::list(const QString& folder) {
         if (!name.contains(QLatin1Char('.')) && !it.fileInfo().isHidden())
             names.append(name);
     }
+    return sortedListing(std::move(names));
 #endif
-    FolderListing listing;
-    QStringList keys;
-    keys.reserve(names.size());
-    for (const QString& name : names)
-        keys.append(name.toCaseFolded());
-    std::vector<qsizetype> order(names.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int c = QStringView(keys[a]).compare(QStringView(keys[b]));
-        return c != 0 ? c < 0 : names[a] < names[b];
-    });
-    listing.names.reserve(names.size());
-    listing.keys.reserve(names.size());
-    for (qsizetype i : order) {
-        listing.names.append(names[i]);
-        listing.keys.append(keys[i]);
-    }
-    return listing;
 }
 
 } // namespace quillory::records

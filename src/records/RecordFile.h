@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace quillory::records {
 
@@ -42,6 +43,15 @@ struct FolderListing {
     QStringList keys;
 };
 
+// What the last listing of a folder saw, so that listing it again can skip decoding and sorting
+// when the folder still holds the same records in the same order (the common case after a record
+// was rewritten in place). Owned by the list that shows the folder.
+struct ListingCache {
+    QString folder;
+    std::vector<QByteArray> rawNames; // records in the order the system gave them
+    FolderListing listing;
+};
+
 // The one layer that opens record files. Text is Windows-1252; every line written ends with
 // CR LF; CR LF, lone LF and lone CR all end a line when reading, so files edited by hand are read.
 // Whole-file writes are atomic: the new content goes to a hidden temporary file in the same
@@ -65,7 +75,7 @@ public:
     static bool exists(const QString& path);
     // A folder's records: normal files whose names have no dot, sorted without regard to case.
     // Empty when the folder does not exist.
-    static std::optional<FolderListing> list(const QString& folder);
+    static std::optional<FolderListing> list(const QString& folder, ListingCache* cache = nullptr);
 
     static QStringList splitLines(QByteArrayView bytes);
     static bool encodeLines(const QStringList& lines, QByteArray& out);

@@ -28,10 +28,10 @@ int FolderListModel::firstWithPrefix(const QString& text) const {
     const QString key = text.toCaseFolded();
     const QStringList& keys = m_listing.keys;
     // Keys are sorted, so every key starting with the prefix follows the lower bound directly.
-    const auto it = std::lower_bound(keys.cbegin(), keys.cend(), key,
-                                     [](const QString& a, const QString& b) {
-                                         return QStringView(a).compare(QStringView(b)) < 0;
-                                     });
+    const auto it =
+        std::lower_bound(keys.cbegin(), keys.cend(), key, [](const QString& a, const QString& b) {
+            return QStringView(a).compare(QStringView(b)) < 0;
+        });
     if (it == keys.cend() || !it->startsWith(key))
         return -1;
     return int(it - keys.cbegin());
@@ -40,10 +40,10 @@ int FolderListModel::firstWithPrefix(const QString& text) const {
 int FolderListModel::rowOf(const QString& name) const {
     const QString key = name.toCaseFolded();
     const QStringList& keys = m_listing.keys;
-    auto it = std::lower_bound(keys.cbegin(), keys.cend(), key,
-                               [](const QString& a, const QString& b) {
-                                   return QStringView(a).compare(QStringView(b)) < 0;
-                               });
+    auto it =
+        std::lower_bound(keys.cbegin(), keys.cend(), key, [](const QString& a, const QString& b) {
+            return QStringView(a).compare(QStringView(b)) < 0;
+        });
     for (; it != keys.cend() && *it == key; ++it) {
         const int row = int(it - keys.cbegin());
         if (m_listing.names.at(row) == name)
@@ -61,6 +61,9 @@ FolderList::FolderList(QWidget* parent) : QListView(parent) {
 }
 
 void FolderList::applyListing(records::FolderListing listing) {
+    // The same listing as shown (the folder did not change): keep the model and the selection.
+    if (listing.names.isSharedWith(m_model.names()) && !listing.names.isEmpty())
+        return;
     const QString keep = selectedFileName();
     m_model.setListing(std::move(listing));
     if (!keep.isEmpty())
@@ -84,7 +87,7 @@ void FolderList::copyFrom(const FolderList& other) {
 bool FolderList::reread() {
     std::optional<records::FolderListing> listing;
     if (!m_folder.isEmpty())
-        listing = records::RecordFile::list(m_folder);
+        listing = records::RecordFile::list(m_folder, &m_cache);
     m_found = listing.has_value();
     applyListing(listing ? std::move(*listing) : records::FolderListing{});
     return m_found;
@@ -95,8 +98,8 @@ int FolderList::count() const {
 }
 
 QString FolderList::selectedFileName() const {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows()
-                                                  : QModelIndexList();
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty())
         return {};
     return m_model.names().value(rows.first().row());

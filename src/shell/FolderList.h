@@ -70,6 +70,7 @@ private:
     void applyListing(records::FolderListing listing);
 
     FolderListModel m_model;
+    records::ListingCache m_cache;
     QString m_folder;
     bool m_found = false;
 };

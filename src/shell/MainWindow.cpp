@@ -29,10 +29,9 @@ namespace quillory {
 
 namespace {
 const QString kAlreadyRunning = QStringLiteral("This program is already running.");
-const QString kResolution =
-    QStringLiteral("Quillory! QD is optimized for screen resolutions of\r"
-                   "800 x 600. Please set screen resolution to 800x600!\r"
-                   " This program will now terminate. Sorry!");
+const QString kResolution = QStringLiteral("Quillory! QD is optimized for screen resolutions of\r"
+                                           "800 x 600. Please set screen resolution to 800x600!\r"
+                                           " This program will now terminate. Sorry!");
 const QString kEndSession = QStringLiteral("End current session?");
 const QString kEndSessionTitle = QStringLiteral("Quillory!");
 
@@ -87,15 +86,15 @@ void MainWindow::buildMenus() {
     m.mnuFile_NewItem = action(m.mnuFile, "mnuFile_NewItem", QStringLiteral("New &Item"));
     m.mnuFile_NewProfile = action(m.mnuFile, "mnuFile_NewProfile", QStringLiteral("New &Profile"));
     m.mnuHelpBar1 = separator(m.mnuFile, "mnuHelpBar1");
-    m.mnuFile_Preferences =
-        action(m.mnuFile, "mnuFile_Preferences", QStringLiteral("Preferences"));
+    m.mnuFile_Preferences = action(m.mnuFile, "mnuFile_Preferences", QStringLiteral("Preferences"));
     m.mnuHelpBar7 = separator(m.mnuFile, "mnuHelpBar7");
     m.mnuFile_Exit = action(m.mnuFile, "mnuFile_Exit", QStringLiteral("E&xit"));
 
     m.mnuEdit = named(menuBar()->addMenu(QStringLiteral("&Edit")), "mnuEdit");
     m.mnuEdit_EditItemDetails =
         action(m.mnuEdit, "mnuEdit_EditItemDetails", QStringLiteral("Edit Item &Detail"));
-    m.mnuEdit_EditProfile = action(m.mnuEdit, "mnuEdit_EditProfile", QStringLiteral("&Edit Profile"));
+    m.mnuEdit_EditProfile =
+        action(m.mnuEdit, "mnuEdit_EditProfile", QStringLiteral("&Edit Profile"));
     m.mnuHelpBar2 = separator(m.mnuEdit, "mnuHelpBar2");
     m.mnuEdit_RemoveItem = action(m.mnuEdit, "mnuEdit_RemoveItem", QStringLiteral("Remove &Item"));
     m.mnuEdit_RemoveProfile =
@@ -132,20 +131,21 @@ void MainWindow::buildStatusBar() {
     staQDBelow = named(new QStatusBar(this), "staQDBelow");
     setStatusBar(staQDBelow);
     staQDBelow->setSizeGripEnabled(false);
-    auto panel = [this](const char* name, int width) {
+    // The totals panel takes the room left; the others fit their text.
+    auto panel = [this](const char* name, int minimumWidth, int stretch) {
         auto* label = named(new QLabel(staQDBelow), name);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
-        label->setMinimumWidth(width);
+        label->setMinimumWidth(minimumWidth);
         label->setTextFormat(Qt::PlainText);
-        staQDBelow->addPermanentWidget(label, width);
+        staQDBelow->addPermanentWidget(label, stretch);
         return label;
     };
-    staPanelStats = panel("staPanelStats", 458);
-    staPanelDate = panel("staPanelDate", 167);
-    staPanelClock = panel("staPanelClock", 67);
-    staPanelNum = panel("staPanelNum", 38);
-    staPanelCaps = panel("staPanelCaps", 38);
+    staPanelStats = panel("staPanelStats", 300, 1);
+    staPanelDate = panel("staPanelDate", 120, 0);
+    staPanelClock = panel("staPanelClock", 67, 0);
+    staPanelNum = panel("staPanelNum", 38, 0);
+    staPanelCaps = panel("staPanelCaps", 38, 0);
     for (QLabel* l : {staPanelClock, staPanelNum, staPanelCaps})
         l->setAlignment(Qt::AlignCenter);
 

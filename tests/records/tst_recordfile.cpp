@@ -32,6 +32,7 @@ private Q_SLOTS:
     void existsIgnoresCaseAndHiddenFiles();
     void listingFiltersAndSorts();
     void listingOfMissingFolder();
+    void cachedListingFollowsEveryChange();
     void checkDirNameAndMakeDir();
     void decodeEncodeRoundTripsEveryByte();
 };
@@ -39,10 +40,11 @@ private Q_SLOTS:
 void TestRecordFile::writesCp1252WithCrLf_data() {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("plain") << QStringList{"Dune", "Available"} << QByteArray("Dune\r\nAvailable\r\n");
-    QTest::newRow("accents and euro")
-        << QStringList{QStringLiteral("Café"), QStringLiteral("€12")}
-        << QByteArray("Caf\xE9\r\n\x80" "12\r\n");
+    QTest::newRow("plain") << QStringList{"Dune", "Available"}
+                           << QByteArray("Dune\r\nAvailable\r\n");
+    QTest::newRow("accents and euro") << QStringList{QStringLiteral("Café"), QStringLiteral("€12")}
+                                      << QByteArray("Caf\xE9\r\n\x80"
+                                                    "12\r\n");
     QTest::newRow("empty lines kept") << QStringList{"a", "", "b"} << QByteArray("a\r\n\r\nb\r\n");
     QTest::newRow("blanks kept") << QStringList{" Dune ", " 1 "} << QByteArray(" Dune \r\n 1 \r\n");
     QTest::newRow("one empty line") << QStringList{""} << QByteArray("\r\n");
@@ -129,13 +131,15 @@ void TestRecordFile::replaceIsAtomicAndLeavesNoTemporary() {
     QVERIFY(RecordFile::write(path, {"new", "lines"}).ok());
     QCOMPARE(TestFolders::readBytes(path), QByteArray("new\r\nlines\r\n"));
     const QStringList entries =
-        QDir(dir.root()).entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QDir(dir.root())
+            .entryList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     QCOMPARE(entries, QStringList{"Dune"});
 }
 
 void TestRecordFile::failedWriteKeepsOldContent() {
     if (QFileInfo(QDir::rootPath()).isWritable() && ::geteuid() == 0)
-        QSKIP("root writes into read-only folders; the reliability tests cover this with a full disk");
+        QSKIP("root writes into read-only folders; the reliability tests cover this with a full "
+              "disk");
     TestFolders dir;
     const QString folder = dir.root() + "/ro";
     QDir().mkdir(folder);
@@ -143,8 +147,8 @@ void TestRecordFile::failedWriteKeepsOldContent() {
     TestFolders::writeBytes(path, "old\r\n");
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     const WriteResult result = RecordFile::write(path, {"new"});
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(result.error, FileError::WriteFailed);
     QCOMPARE(TestFolders::readBytes(path), QByteArray("old\r\n"));
 }
@@ -173,13 +177,20 @@ void TestRecordFile::existsIgnoresCaseAndHiddenFiles_data() {
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("exists");
-    QTest::newRow("same name") << "Dune" << "Dune" << true;
-    QTest::newRow("other case") << "Dune" << "DUNE" << true;
-    QTest::newRow("accented other case") << QStringLiteral("Émile") << QStringLiteral("éMILE") << true;
-    QTest::newRow("missing") << "Dune" << "Emma" << false;
-    QTest::newRow("prefix is not the name") << "Dune" << "Dun" << false;
-    QTest::newRow("hidden file") << ".Dune" << ".Dune" << false;
-    QTest::newRow("folder") << "dir:Dune" << "Dune" << false;
+    QTest::newRow("same name") << "Dune"
+                               << "Dune" << true;
+    QTest::newRow("other case") << "Dune"
+                                << "DUNE" << true;
+    QTest::newRow("accented other case")
+        << QStringLiteral("Émile") << QStringLiteral("éMILE") << true;
+    QTest::newRow("missing") << "Dune"
+                             << "Emma" << false;
+    QTest::newRow("prefix is not the name") << "Dune"
+                                            << "Dun" << false;
+    QTest::newRow("hidden file") << ".Dune"
+                                 << ".Dune" << false;
+    QTest::newRow("folder") << "dir:Dune"
+                            << "Dune" << false;
 }
 
 void TestRecordFile::existsIgnoresCaseAndHiddenFiles() {
@@ -213,6 +224,37 @@ void TestRecordFile::listingOfMissingFolder() {
     TestFolders dir;
     QVERIFY(!RecordFile::list(dir.root() + "/nothing").has_value());
     QVERIFY(RecordFile::list(dir.root())->names.isEmpty());
+}
+
+void TestRecordFile::cachedListingFollowsEveryChange() {
+    TestFolders dir;
+    const QString f = dir.root();
+    for (const char* name : {"b", "a", "c", "d"})
+        TestFolders::writeBytes(f + "/" + name, "x\r\n");
+    ListingCache cache;
+    auto check = [&](const char* step) {
+        const auto cached = RecordFile::list(f, &cache);
+        const auto fresh = RecordFile::list(f);
+        QVERIFY2(cached && fresh, step);
+        QVERIFY2(cached->names == fresh->names, step);
+        QVERIFY2(cached->keys == fresh->keys, step);
+    };
+    check("first");
+    check("unchanged");
+    QVERIFY(RecordFile::write(f + "/b", {"rewritten"}).ok());
+    check("rewritten in place");
+    TestFolders::writeBytes(f + "/E", "x\r\n");
+    check("added");
+    QFile::remove(f + "/a");
+    check("removed");
+    QFile::rename(f + "/c", f + "/Z");
+    check("renamed");
+    TestFolders::writeBytes(f + "/note.txt", "x\r\n");
+    check("a name with a dot added");
+    QVERIFY(QDir(f).removeRecursively());
+    QVERIFY(!RecordFile::list(f, &cache).has_value());
+    QDir().mkpath(f);
+    check("folder made again");
 }
 
 void TestRecordFile::checkDirNameAndMakeDir() {

@@ -98,8 +98,9 @@ void TestMainWindow::deletedFoldersComeBackInOrder() {
     QVERIFY(QDir(h.folders().profiles).removeRecursively());
     h.messages().answerOk().answerOk().answerOk();
     QVERIFY(h.start());
-    QCOMPARE(h.messages().texts(), (QStringList{deletedText("Item Statistics"),
-                                                deletedText("Profiles"), deletedText("Loaned Items")}));
+    QCOMPARE(h.messages().texts(),
+             (QStringList{deletedText("Item Statistics"), deletedText("Profiles"),
+                          deletedText("Loaned Items")}));
     for (const Message& m : h.messages().shown) {
         QCOMPARE(m.title, kAppTitle);
         QCOMPARE(m.icon, MsgIcon::Information);
@@ -118,10 +119,11 @@ void TestMainWindow::folderThatCannotBeCreated() {
     h.fake.app.folder = h.dir.root() + "/missing/program";
     h.messages().answerOk().answerOk().answerOk();
     QVERIFY(h.start());
-    QCOMPARE(h.messages().texts(),
-             (QStringList{"Error creating Profiles directory!\rPlease contact administrator.",
-                          "Error creating Item Statistics directory!\rPlease contact administrator.",
-                          "Error creating Loaned Items directory!\rPlease contact administrator."}));
+    QCOMPARE(
+        h.messages().texts(),
+        (QStringList{"Error creating Profiles directory!\rPlease contact administrator.",
+                     "Error creating Item Statistics directory!\rPlease contact administrator.",
+                     "Error creating Loaned Items directory!\rPlease contact administrator."}));
     for (const Message& m : h.messages().shown) {
         QCOMPARE(m.title, QString("Error Create"));
         QCOMPARE(m.icon, MsgIcon::Exclamation);
@@ -159,7 +161,8 @@ void TestMainWindow::screenSizeRule() {
                                  " This program will now terminate. Sorry!"));
         QCOMPARE(m.icon, MsgIcon::Exclamation);
         QCOMPARE(m.title, kAppTitle);
-        QVERIFY2(h.fake.settings->value("stats").isEmpty(), "nothing is written before the refusal");
+        QVERIFY2(h.fake.settings->value("stats").isEmpty(),
+                 "nothing is written before the refusal");
         QVERIFY(!QDir(h.folders().stats + "x").exists());
         return;
     }
@@ -177,9 +180,9 @@ void TestMainWindow::secondCopyIsRefused() {
     MainWindowHarness second(MainWindowHarness::MakeFolders);
     // Both copies share one lock, as two processes of one user would.
     second.fake.instance = std::make_unique<LockFileInstanceGuard>(first.fake.lockFile());
-    Platform platform{second.fake.messages, *second.fake.settings, *second.fake.instance,
-                      second.fake.screen,   second.fake.locks,     second.fake.app,
-                      second.fake.folderPicker, second.fake.memory, second.fake.osVersion,
+    Platform platform{second.fake.messages,     *second.fake.settings, *second.fake.instance,
+                      second.fake.screen,       second.fake.locks,     second.fake.app,
+                      second.fake.folderPicker, second.fake.memory,    second.fake.osVersion,
                       second.fake.help};
     MainWindow copy(platform);
     second.messages().answerOk();
@@ -410,7 +413,8 @@ void TestMainWindow::shutdownAsksAndClosesMostRecentFirst() {
 
 void TestMainWindow::windowsDisablingTheMainWindow() {
     MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-    QWidget* info = h.window->showWindow("info", [&] { return new QWidget(h.window.get(), Qt::Window); });
+    QWidget* info =
+        h.window->showWindow("info", [&] { return new QWidget(h.window.get(), Qt::Window); });
     h.window->disableMainFor(info);
     QVERIFY(!h.window->isEnabled());
     QVERIFY2(info->isEnabled(), "the window that disables the main window stays usable");

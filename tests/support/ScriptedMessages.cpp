@@ -8,8 +8,8 @@ MsgAnswer ScriptedMessages::show(const Message& message) {
     shown.append(message);
     if (!answers.isEmpty())
         return answers.dequeue();
-    const QByteArray what = "unexpected message box: [" + message.title.toUtf8() + "] " +
-                            message.text.toUtf8();
+    const QByteArray what =
+        "unexpected message box: [" + message.title.toUtf8() + "] " + message.text.toUtf8();
     QTest::qFail(what.constData(), __FILE__, __LINE__);
     switch (message.buttons) {
     case MsgButtons::Ok:

@@ -49,7 +49,8 @@ QByteArray TestFolders::crlf(const QStringList& lines) {
 
 QMap<QString, QByteArray> TestFolders::snapshot() const {
     QMap<QString, QByteArray> files;
-    QDirIterator it(root(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    QDirIterator it(root(), QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         files.insert(QDir(root()).relativeFilePath(path), readBytes(path));
