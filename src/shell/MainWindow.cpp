@@ -295,6 +295,9 @@ void MainWindow::RefreshStatistics() {
 
 QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {
     QPointer<QWidget>& slot = m_windows[key];
+    // A window closed a moment ago may still wait for its deferred delete: it counts as gone.
+    if (slot && slot->isHidden())
+        slot = nullptr;
     if (slot) {
         slot->show();
         slot->raise();
