@@ -1,9 +1,14 @@
 #include "borrowers/BorrowerPanel.h"
 
+#include "borrowers/Borrowers.h"
+#include "borrowers/EditProfileDialog.h"
+#include "borrowers/NewProfileDialog.h"
+#include "lending/ReturnPanel.h"
 #include "shell/FolderList.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
+#include <QAction>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -28,7 +33,8 @@ BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
     lblProfileName = named(new QLabel(this), "lblProfileName");
     lblHome = named(new QLabel(QStringLiteral("Home Number:"), this), "lblHome");
     lblProfileHome = named(new QLabel(this), "lblProfileHome");
-    lblCellPager = named(new QLabel(QStringLiteral("CellPhone/Pager Number:"), this), "lblCellPager");
+    lblCellPager =
+        named(new QLabel(QStringLiteral("CellPhone/Pager Number:"), this), "lblCellPager");
     lblProfileCellPager = named(new QLabel(this), "lblProfileCellPager");
     lblTotalLoan =
         named(new QLabel(QStringLiteral("Total Number of Items On Loan:"), this), "lblTotalLoan");
@@ -80,6 +86,13 @@ BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
+
+    // cmdItemList opens the lending work's window; the main window connects it.
+    connect(filProfiles, &FolderList::picked, this, &BorrowerPanel::filProfiles_Click);
+    connect(tmrBlinkItem, &QTimer::timeout, this, &BorrowerPanel::tmrBlinkItem_Timer);
+    connect(cmdNewProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdNewProfile_Click);
+    connect(cmdEditProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdEditProfile_Click);
+    connect(cmdDeleteProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdDeleteProfile_Click);
 }
 
 void BorrowerPanel::clearValues() {
@@ -87,11 +100,138 @@ void BorrowerPanel::clearValues() {
         value->clear();
 }
 
-// The behaviour of the remaining handlers comes with the borrower management work.
-void BorrowerPanel::filProfiles_Click() {}
-void BorrowerPanel::tmrBlinkItem_Timer() {}
-void BorrowerPanel::cmdNewProfile_Click() {}
-void BorrowerPanel::cmdEditProfile_Click() {}
-void BorrowerPanel::cmdDeleteProfile_Click() {}
+namespace {
+
+void enable(QAction* action, bool on) {
+    if (action)
+        action->setEnabled(on);
+}
+
+} // namespace
+
+void BorrowerPanel::filProfiles_Click() {
+    const QString profileId = filProfiles->selectedFileName();
+    if (profileId.isEmpty())
+        return;
+    const records::ProfileReadResult read = borrowers::loadProfile(m_context.folders(), profileId);
+    if (!read.ok()) {
+        // A file gone or damaged since the list was read: say so and leave the panel as it was.
+        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error));
+        return;
+    }
+    lblProfileName->setText(read.record.name);
+    lblProfileHome->setText(read.record.home);
+    lblProfileCellPager->setText(read.record.cell);
+    lblProfileTotalLoan->setText(read.record.loanCount);
+
+    // Three gates on the same count, one after the other. A negative count (possible only in a
+    // damaged folder) passes none of them and leaves the gates as they were.
+    const qint64 n = *read.record.loanCountValue();
+    const MainMenus& menus = m_context.menus();
+    if (n == 0) {
+        for (QPushButton* b : {cmdNewProfile, cmdEditProfile, cmdDeleteProfile})
+            b->setEnabled(true);
+        enable(menus.mnuEdit_EditProfile, true);
+        enable(menus.mnuEdit_RemoveProfile, true);
+        stopBlink();
+        cmdItemList->setVisible(false);
+        enable(menus.mnuEdit_ItemList, false);
+    }
+    if (n > 0) {
+        cmdEditProfile->setEnabled(false);
+        cmdDeleteProfile->setEnabled(false);
+        enable(menus.mnuEdit_EditProfile, false);
+        enable(menus.mnuEdit_RemoveProfile, false);
+        stopBlink();
+        cmdItemList->setVisible(true);
+        enable(menus.mnuEdit_ItemList, true);
+    }
+    if (n >= 6) {
+        cmdEditProfile->setEnabled(false);
+        cmdDeleteProfile->setEnabled(false);
+        enable(menus.mnuEdit_EditProfile, false);
+        enable(menus.mnuEdit_RemoveProfile, false);
+        tmrBlinkItem_Timer();
+        tmrBlinkItem->start(kBlinkInterval);
+        cmdItemList->setVisible(true);
+        enable(menus.mnuEdit_ItemList, true);
+    }
+}
+
+void BorrowerPanel::setCountColours(const QColor& text, const QColor& back) {
+    QPalette palette = lblProfileTotalLoan->palette();
+    palette.setColor(QPalette::WindowText, text);
+    if (back.isValid())
+        palette.setColor(QPalette::Window, back);
+    lblProfileTotalLoan->setPalette(palette);
+}
+
+void BorrowerPanel::stopBlink() {
+    tmrBlinkItem->stop();
+    // Black on the window colour, whichever phase the blink stopped in.
+    setCountColours(Qt::black, m_context.blinkColours().back[0]);
+}
+
+void BorrowerPanel::tmrBlinkItem_Timer() {
+    m_blinkPhase = 1 - m_blinkPhase;
+    const BlinkColours& colours = m_context.blinkColours();
+    setCountColours(colours.text[m_blinkPhase], colours.back[m_blinkPhase]);
+}
+
+void BorrowerPanel::cmdNewProfile_Click() {
+    m_context.showWindow(NewProfileDialog::kWindowKey, [this] {
+        return new NewProfileDialog(m_context, m_context.mainWidget());
+    });
+}
+
+void BorrowerPanel::cmdEditProfile_Click() {
+    const QString profileId = filProfiles->selectedFileName();
+    if (profileId.isEmpty())
+        return;
+    // An open dialog is brought forward as it is, still showing the borrower it was opened for.
+    if (m_context.openWindow(EditProfileDialog::kWindowKey)) {
+        m_context.showWindow(EditProfileDialog::kWindowKey, [] { return nullptr; });
+        return;
+    }
+    const records::ProfileReadResult read = borrowers::loadProfile(m_context.folders(), profileId);
+    if (!read.ok()) {
+        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error));
+        return;
+    }
+    // The gate keeps this from happening unless the file changed since it was shown; a dialog
+    // that could never save would only waste the librarian's typing.
+    if (*read.record.loanCountValue() != 0) {
+        m_context.messages().show(borrowers::onLoanMessage(profileId));
+        return;
+    }
+    m_context.showWindow(EditProfileDialog::kWindowKey, [this, &profileId, &read] {
+        return new EditProfileDialog(m_context, profileId, read.record, m_context.mainWidget());
+    });
+}
+
+void BorrowerPanel::cmdDeleteProfile_Click() {
+    const QString profileId = filProfiles->selectedFileName();
+    if (profileId.isEmpty())
+        return;
+    MessageService& messages = m_context.messages();
+    const Folders& folders = m_context.folders();
+    if (!borrowers::profileExists(folders, profileId)) {
+        messages.show(borrowers::missingProfileMessage(profileId));
+        return;
+    }
+    if (messages.show(borrowers::removeQuestion(profileId)) != MsgAnswer::Yes)
+        return;
+    const records::WriteResult removed = borrowers::deleteProfile(folders, profileId);
+    if (!removed.ok()) {
+        messages.show(borrowers::removeFailedMessage(profileId, removed));
+        return;
+    }
+    m_context.returnPanel().filProfilesReturn->reread();
+    clearValues();
+    messages.show(borrowers::removedMessage(profileId));
+    // Nothing is selected afterwards, matching the empty details.
+    filProfiles->reread();
+    filProfiles->clearSelectedName();
+}
 
 } // namespace quillory

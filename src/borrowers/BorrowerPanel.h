@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 
+class QColor;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -36,6 +37,7 @@ public:
 
     // Shows the selected borrower and sets the gates of the borrower actions.
     void filProfiles_Click();
+    // One blink step: flips the phase and paints the count in the new phase's colours.
     void tmrBlinkItem_Timer();
     void cmdNewProfile_Click();
     void cmdEditProfile_Click();
@@ -45,7 +47,12 @@ public:
 
     int blinkPhase() const { return m_blinkPhase; }
 
+    static constexpr int kBlinkInterval = 500; // milliseconds
+
 private:
+    void stopBlink();
+    void setCountColours(const QColor& text, const QColor& back);
+
     MainContext& m_context;
     int m_blinkPhase = 0;
 };

@@ -11,6 +11,13 @@ std::optional<qint64> parseCount(const QString& text) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
+    // Digits only (after an optional sign): the number conversion below stops at a NUL
+    // character, so "2\0x" would otherwise pass for 2.
+    for (qsizetype i = (trimmed[0] == u'-' || trimmed[0] == u'+') ? 1 : 0; i < trimmed.size();
+         ++i) {
+        if (trimmed[i] < u'0' || trimmed[i] > u'9')
+            return std::nullopt;
+    }
     bool ok = false;
     const qint64 value = trimmed.toLongLong(&ok, 10);
     if (!ok)

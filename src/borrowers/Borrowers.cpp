@@ -1,0 +1,227 @@
+#include "borrowers/Borrowers.h"
+
+#include "records/FieldCheck.h"
+#include "records/RecordFile.h"
+
+#include <QRandomGenerator>
+#include <chrono>
+#include <cmath>
+#include <memory>
+
+namespace quillory::borrowers {
+
+using records::FileError;
+using records::WriteResult;
+
+UnitSource clockSeededSource() {
+    const auto ticks =
+        quint64(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    const quint32 seed[2] = {quint32(ticks), quint32(ticks >> 32)};
+    auto generator = std::make_shared<QRandomGenerator>(seed, 2);
+    return [generator] { return generator->generateDouble(); };
+}
+
+QString generateProfileId(const UnitSource& next) {
+    // Drawn in double precision: a single-precision value cannot reach each of the ten million
+    // numbers equally often. Numbers below 1000000 are drawn again, so the first digit is never 0.
+    QString digits;
+    do {
+        digits = QString::number(qint64(std::floor(next() * 9999999.0)));
+    } while (digits.size() != 7);
+    // Codes 0 to 64 are drawn again; 65 to 90 are A to Z, each equally likely.
+    int code = 0;
+    do {
+        code = int(std::floor(next() * 91.0));
+    } while (code <= 64);
+    return digits + QChar(char16_t(code));
+}
+
+namespace {
+
+const QString kEmptyTitle = QStringLiteral("Empty");
+
+bool blank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+QString profileFileText(const QString& profileId) {
+    return QStringLiteral("The Profile ID ") + profileId + QStringLiteral(" information file");
+}
+
+QString withDetail(const QString& text, const QString& detail) {
+    return detail.isEmpty() ? text : text + QLatin1Char('\r') + detail;
+}
+
+const QString kNotSaved = QStringLiteral("\rThe changes were not saved.");
+
+} // namespace
+
+std::optional<FieldRefusal> checkFields(const ProfileFields& fields) {
+    if (blank(fields.name))
+        return FieldRefusal{Field::Name, Message{QStringLiteral("Name field is empty!    "),
+                                                 kEmptyTitle, MsgIcon::Exclamation}};
+    if (blank(fields.home))
+        return FieldRefusal{Field::Home, Message{QStringLiteral("Home number field is empty!    "),
+                                                 kEmptyTitle, MsgIcon::Exclamation}};
+    if (blank(fields.cell))
+        return FieldRefusal{
+            Field::Cell,
+            Message{QStringLiteral("Please provide a valid Cell-phone number\ror skip field by "
+                                   "inserting the dash symbol '-'."),
+                    kAppTitle, MsgIcon::Information}};
+    const struct {
+        Field field;
+        const char* caption;
+        const QString& text;
+    } stored[] = {{Field::Name, "Name", fields.name},
+                  {Field::Home, "Home Number", fields.home},
+                  {Field::Cell, "Cell Number", fields.cell}};
+    for (const auto& f : stored) {
+        if (auto text = records::unstorableCharacterMessage(QString::fromLatin1(f.caption), f.text))
+            return FieldRefusal{f.field, Message{*text, kAppTitle, MsgIcon::Exclamation}};
+    }
+    return std::nullopt;
+}
+
+CreateOutcome createProfile(const Folders& folders, const QString& profileId,
+                            const ProfileFields& fields) {
+    CreateOutcome outcome;
+    if (profileExists(folders, profileId)) {
+        outcome.result = CreateResult::Clash;
+        return outcome;
+    }
+    const records::ProfileRecord record{profileId, fields.name, fields.home, fields.cell,
+                                        QStringLiteral("0")};
+    outcome.write = records::writeProfile(folders.profilePath(profileId), record);
+    if (!outcome.write.ok())
+        outcome.result = CreateResult::WriteFailed;
+    return outcome;
+}
+
+records::ProfileReadResult loadProfile(const Folders& folders, const QString& profileId) {
+    return records::readProfile(folders.profilePath(profileId));
+}
+
+EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
+                            const QString& shownId, const ProfileFields& fields) {
+    EditOutcome outcome;
+    const records::ProfileReadResult current = loadProfile(folders, profileId);
+    if (!current.ok()) {
+        const bool gone =
+            current.error == FileError::Missing || current.error == FileError::NotAFile;
+        outcome.result = gone ? EditResult::Gone : EditResult::Unreadable;
+        outcome.error = current.error;
+        outcome.detail = current.detail;
+        return outcome;
+    }
+    if (*current.record.loanCountValue() != 0) {
+        outcome.result = EditResult::OnLoan;
+        return outcome;
+    }
+    const records::ProfileRecord record{shownId, fields.name, fields.home, fields.cell,
+                                        QStringLiteral("0")};
+    const WriteResult write = records::writeProfile(folders.profilePath(profileId), record);
+    if (!write.ok()) {
+        outcome.result = EditResult::WriteFailed;
+        outcome.error = write.error;
+        outcome.detail = write.detail;
+    }
+    return outcome;
+}
+
+bool profileExists(const Folders& folders, const QString& profileId) {
+    return records::RecordFile::exists(folders.profilePath(profileId));
+}
+
+WriteResult deleteProfile(const Folders& folders, const QString& profileId) {
+    return records::RecordFile::remove(folders.profilePath(profileId));
+}
+
+Message noProfileIdMessage() {
+    return {QStringLiteral("Please click on Generate ID to create a new Profile ID for new user."),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::OkCancel};
+}
+
+Message clashMessage() {
+    return {QStringLiteral("Profile ID is similar to a current user.\rPlease click on Generate ID "
+                           "to create a new Profile ID for new user."),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::OkCancel};
+}
+
+Message createdMessage(const QString& name, const QString& profileId) {
+    return {QStringLiteral("The user ") + name +
+                QStringLiteral(" was created with Profile ID number: ") + profileId +
+                QStringLiteral("\rCreate another new user?"),
+            kAppTitle, MsgIcon::Information, MsgButtons::YesNo};
+}
+
+Message savedMessage(const QString& profileId) {
+    return {QStringLiteral("The Profile ID ") + profileId +
+                QStringLiteral(" new changes are saved."),
+            kAppTitle, MsgIcon::Information, MsgButtons::Ok};
+}
+
+Message missingProfileMessage(const QString& profileId) {
+    return {profileFileText(profileId) + QStringLiteral(" could not be found!"),
+            QStringLiteral("Missing Profile"), MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message removeQuestion(const QString& profileId) {
+    return {QStringLiteral("Remove Profile ID: ") + profileId + QLatin1Char('?'), kAppTitle,
+            MsgIcon::Exclamation, MsgButtons::YesNo};
+}
+
+Message removedMessage(const QString& profileId) {
+    return {QStringLiteral("The Profile ID: ") + profileId +
+                QStringLiteral(" was successfully removed."),
+            kAppTitle, MsgIcon::Information, MsgButtons::Ok};
+}
+
+Message unreadableMessage(const QString& profileId, FileError error) {
+    return {profileFileText(profileId) + QStringLiteral(" could not be read: ") +
+                records::describe(error) + QLatin1Char('.'),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message writeFailedMessage(const QString& profileId, const WriteResult& write) {
+    return {withDetail(profileFileText(profileId) + QStringLiteral(" could not be written: ") +
+                           records::describe(write.error) + QLatin1Char('.'),
+                       write.detail),
+            kAppTitle, MsgIcon::Critical, MsgButtons::Ok};
+}
+
+Message removeFailedMessage(const QString& profileId, const WriteResult& removal) {
+    return {withDetail(profileFileText(profileId) + QStringLiteral(" could not be removed: ") +
+                           records::describe(removal.error) + QLatin1Char('.'),
+                       removal.detail),
+            kAppTitle, MsgIcon::Critical, MsgButtons::Ok};
+}
+
+Message onLoanMessage(const QString& profileId) {
+    return {QStringLiteral("The Profile ID ") + profileId +
+                QStringLiteral(" has items on loan and cannot be edited."),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome) {
+    Message message;
+    switch (outcome.result) {
+    case EditResult::Saved:
+        return {};
+    case EditResult::Gone:
+        message = missingProfileMessage(profileId);
+        break;
+    case EditResult::Unreadable:
+        message = unreadableMessage(profileId, outcome.error);
+        break;
+    case EditResult::OnLoan:
+        message = onLoanMessage(profileId);
+        break;
+    case EditResult::WriteFailed:
+        return writeFailedMessage(profileId, {outcome.error, outcome.detail});
+    }
+    message.text += kNotSaved;
+    return message;
+}
+
+} // namespace quillory::borrowers

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "platform/MessageService.h"
+#include "records/Paths.h"
+#include "records/ProfileRecord.h"
+
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace quillory::borrowers {
+
+// A source of uniformly distributed numbers in [0, 1).
+using UnitSource = std::function<double()>;
+
+// A fresh source seeded from the high-resolution clock; Generate ID takes a new one per click.
+UnitSource clockSeededSource();
+
+// A new Profile ID: seven digits, the first 1 to 9, then a capital letter A to Z ("4821937Q").
+// Each part is drawn until it falls in range, so every ID is equally likely.
+QString generateProfileId(const UnitSource& next);
+
+// The three fields a librarian types, exactly as typed.
+struct ProfileFields {
+    QString name;
+    QString home;
+    QString cell;
+};
+
+enum class Field { Name, Home, Cell };
+
+struct FieldRefusal {
+    Field field;
+    Message message;
+};
+
+// The field checks shared by the new and the edit profile dialogs, in their order: name, home
+// number and cell number must not be blank; then no field may hold a character the record files
+// cannot store. The first failing check, or nothing.
+std::optional<FieldRefusal> checkFields(const ProfileFields& fields);
+
+// --- create -------------------------------------------------------------------------------
+
+enum class CreateResult { Created, Clash, WriteFailed };
+
+struct CreateOutcome {
+    CreateResult result = CreateResult::Created;
+    records::WriteResult write;
+};
+
+// Writes a new profile record with loan count "0", unless a record of that Profile ID exists
+// (letter case ignored: "1234567a" and "1234567A" are the same borrower).
+CreateOutcome createProfile(const Folders& folders, const QString& profileId,
+                            const ProfileFields& fields);
+
+// --- show and edit ------------------------------------------------------------------------
+
+// The five lines; fails when the file is gone, has lost lines or its count is not a number.
+records::ProfileReadResult loadProfile(const Folders& folders, const QString& profileId);
+
+enum class EditResult { Saved, Gone, Unreadable, OnLoan, WriteFailed };
+
+struct EditOutcome {
+    EditResult result = EditResult::Saved;
+    records::FileError error = records::FileError::None;
+    QString detail;
+};
+
+// Rewrites the record of profileId with the fields and loan count "0"; line 1 is shownId. The
+// record is read again first: a borrower removed, or lent an item, since the dialog opened is
+// refused and nothing is written, so a save never resets a loan count or brings a borrower back.
+EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
+                            const QString& shownId, const ProfileFields& fields);
+
+// --- removal ------------------------------------------------------------------------------
+
+bool profileExists(const Folders& folders, const QString& profileId);
+// Deletes the profile record only; the loan list beside it stays.
+records::WriteResult deleteProfile(const Folders& folders, const QString& profileId);
+
+// --- messages -----------------------------------------------------------------------------
+
+Message noProfileIdMessage();
+Message clashMessage();
+Message createdMessage(const QString& name, const QString& profileId);
+Message savedMessage(const QString& profileId);
+Message missingProfileMessage(const QString& profileId);
+Message removeQuestion(const QString& profileId);
+Message removedMessage(const QString& profileId);
+Message unreadableMessage(const QString& profileId, records::FileError error);
+Message writeFailedMessage(const QString& profileId, const records::WriteResult& write);
+Message removeFailedMessage(const QString& profileId, const records::WriteResult& removal);
+Message onLoanMessage(const QString& profileId);
+// Why an edit was not saved; empty text for Saved.
+Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome);
+
+} // namespace quillory::borrowers

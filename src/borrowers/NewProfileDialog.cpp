@@ -1,0 +1,135 @@
+#include "borrowers/NewProfileDialog.h"
+
+#include "borrowers/BorrowerPanel.h"
+#include "lending/ReturnPanel.h"
+#include "shell/FolderList.h"
+#include "shell/MainContext.h"
+#include "shell/Named.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+using namespace borrowers;
+
+NewProfileDialog::NewProfileDialog(MainContext& context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog), m_context(context) {
+    setObjectName(kWindowKey);
+    setWindowTitle(QStringLiteral("New Profile"));
+    setModal(false);
+
+    lblProfileID = named(new QLabel(QStringLiteral("Profile ID:"), this), "lblProfileID");
+    lblProfile = named(new QLabel(this), "lblProfile");
+    QFont idFont = lblProfile->font();
+    idFont.setBold(true);
+    idFont.setPointSize(12);
+    lblProfile->setFont(idFont);
+    lblProfile->setTextFormat(Qt::PlainText);
+    lblProfile->setMinimumWidth(QFontMetrics(idFont).horizontalAdvance(QStringLiteral("0000000W")));
+    cmdGenerate = named(new QPushButton(QStringLiteral("Generate ID"), this), "cmdGenerate");
+    cmdGenerate->setAutoDefault(false);
+
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::StyledPanel);
+    lblName = named(new QLabel(QStringLiteral("Name:"), frame), "lblName");
+    txtName = named(new QLineEdit(frame), "txtName");
+    lblHome = named(new QLabel(QStringLiteral("Home Number:"), frame), "lblHome");
+    txtHome = named(new QLineEdit(frame), "txtHome");
+    lblCell = named(new QLabel(QStringLiteral("Cell Number:"), frame), "lblCell");
+    txtCell = named(new QLineEdit(frame), "txtCell");
+    auto* fields = new QGridLayout(frame);
+    int row = 0;
+    for (const auto& [label, edit] :
+         {std::pair{lblName, txtName}, std::pair{lblHome, txtHome}, std::pair{lblCell, txtCell}}) {
+        label->setBuddy(edit);
+        fields->addWidget(label, row, 0);
+        fields->addWidget(edit, row++, 1);
+    }
+
+    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
+    cmdOK->setDefault(true);
+    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    cmdCancel->setAutoDefault(false);
+
+    auto* idRow = new QHBoxLayout;
+    idRow->addWidget(lblProfileID);
+    idRow->addWidget(lblProfile, 1);
+    idRow->addWidget(cmdGenerate);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(idRow);
+    layout->addWidget(frame);
+    layout->addLayout(buttons);
+
+    setTabOrder(cmdGenerate, txtName);
+    setTabOrder(txtName, txtHome);
+    setTabOrder(txtHome, txtCell);
+    setTabOrder(txtCell, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    cmdGenerate->setFocus();
+
+    m_form = ProfileForm{txtName, txtHome, txtCell};
+    m_form.watchChanges();
+
+    connect(cmdGenerate, &QPushButton::clicked, this, &NewProfileDialog::cmdGenerate_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &NewProfileDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &NewProfileDialog::cmdCancel_Click);
+}
+
+void NewProfileDialog::cmdGenerate_Click() {
+    lblProfile->setText(generateProfileId(clockSeededSource()));
+}
+
+void NewProfileDialog::cmdOK_Click() {
+    MessageService& messages = m_context.messages();
+    const QString profileId = lblProfile->text();
+    if (profileId.isEmpty()) {
+        if (messages.show(noProfileIdMessage()) == MsgAnswer::Cancel)
+            close();
+        return;
+    }
+    const ProfileFields fields = m_form.fields();
+    if (const auto refusal = checkFields(fields)) {
+        m_form.refuse(m_context, *refusal);
+        return;
+    }
+    const CreateOutcome outcome = createProfile(m_context.folders(), profileId, fields);
+    if (outcome.result == CreateResult::Clash) {
+        if (messages.show(clashMessage()) == MsgAnswer::Cancel)
+            close();
+        return;
+    }
+    if (outcome.result == CreateResult::WriteFailed) {
+        // Nothing was written; the fields stay for another try.
+        messages.show(writeFailedMessage(profileId, outcome.write));
+        return;
+    }
+    // The new borrower shows in the list; the borrower on show stays selected.
+    m_context.borrowerPanel().filProfiles->reread();
+    const MsgAnswer another = messages.show(createdMessage(fields.name, profileId));
+    m_context.returnPanel().filProfilesReturn->reread();
+    if (another == MsgAnswer::Yes) {
+        lblProfile->clear();
+        txtName->clear();
+        txtHome->clear();
+        txtCell->clear();
+        txtName->setFocus();
+    } else {
+        close();
+    }
+}
+
+void NewProfileDialog::cmdCancel_Click() {
+    close();
+}
+
+} // namespace quillory

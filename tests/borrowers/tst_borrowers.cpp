@@ -1,0 +1,208 @@
+#include "borrowers/Borrowers.h"
+#include "support/TestFolders.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+
+using namespace quillory;
+using namespace quillory::borrowers;
+using quillory::test::TestFolders;
+
+Q_DECLARE_METATYPE(quillory::borrowers::EditResult)
+
+class TestBorrowers : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void generateRedrawsOutOfRange_data();
+    void generateRedrawsOutOfRange();
+    void generatedIdsSpreadOverEveryDigitAndLetter();
+    void createWritesRecord_data();
+    void createWritesRecord();
+    void createRefusesTakenIdAnyCase_data();
+    void createRefusesTakenIdAnyCase();
+    void createReportsWriteFailure();
+    void fieldChecksInOrder_data();
+    void fieldChecksInOrder();
+    void editSavesOnlyWhileNothingIsOnLoan_data();
+    void editSavesOnlyWhileNothingIsOnLoan();
+};
+
+// Scripted draws for the generator: each row's numbers are consumed in order.
+void TestBorrowers::generateRedrawsOutOfRange_data() {
+    QTest::addColumn<QList<double>>("draws");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("first draws in range") << QList<double>{0.5, 0.99} << "4999999Z";
+    QTest::newRow("six digits drawn again")
+        << QList<double>{0.0, 0.09, 0.1000001, 0.75} << "1000000D";
+    QTest::newRow("highest number") << QList<double>{0.99999999, 0.7142858} << "9999998A";
+    QTest::newRow("codes up to 64 drawn again")
+        << QList<double>{0.25, 0.0, 0.7142857, 0.5, 0.7142858} << "2499999A";
+}
+
+void TestBorrowers::generateRedrawsOutOfRange() {
+    QFETCH(QList<double>, draws);
+    QFETCH(QString, id);
+    qsizetype used = 0;
+    const QString generated = generateProfileId([&] { return draws.value(used++, 0.5); });
+    QCOMPARE(generated, id);
+    QCOMPARE(used, draws.size());
+}
+
+void TestBorrowers::generatedIdsSpreadOverEveryDigitAndLetter() {
+    const QRegularExpression format(QStringLiteral("^[1-9][0-9]{6}[A-Z]$"));
+    constexpr int kDraws = 26000;
+    QMap<QChar, int> letters, firstDigits;
+    QSet<QString> firstOfEachSource;
+    for (int i = 0; i < kDraws; ++i) {
+        // A new clock-seeded source per ID, as each Generate ID click takes.
+        const QString id = generateProfileId(clockSeededSource());
+        QVERIFY2(format.match(id).hasMatch(), qPrintable(id));
+        ++letters[id.back()];
+        ++firstDigits[id.front()];
+        if (i < 50)
+            firstOfEachSource.insert(id);
+    }
+    QCOMPARE(firstOfEachSource.size(), 50);
+    QCOMPARE(letters.size(), 26);
+    for (auto it = letters.cbegin(); it != letters.cend(); ++it) // 1000 each expected, sd 31
+        QVERIFY2(it.value() > 800 && it.value() < 1200, qPrintable(QString(it.key())));
+    QCOMPARE(firstDigits.size(), 9);
+    for (auto it = firstDigits.cbegin(); it != firstDigits.cend(); ++it) // 2889 each expected
+        QVERIFY2(it.value() > 2500 && it.value() < 3300, qPrintable(QString(it.key())));
+}
+
+void TestBorrowers::createWritesRecord_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("cell");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("blanks kept") << " Ann Lee "
+                                 << "-"
+                                 << QByteArray("4821937Q\r\n Ann Lee \r\n555 0101\r\n-\r\n0\r\n");
+    QTest::newRow("code page") << QStringLiteral("Zoë Ørsted") << "0170 5551234"
+                               << QByteArray("4821937Q\r\nZo\xEB \xD8rsted\r\n555 0101\r\n0170 "
+                                             "5551234\r\n0\r\n");
+}
+
+void TestBorrowers::createWritesRecord() {
+    QFETCH(QString, name);
+    QFETCH(QString, cell);
+    QFETCH(QByteArray, bytes);
+    TestFolders dir;
+    dir.makeAll();
+    const CreateOutcome outcome =
+        createProfile(dir.folders(), "4821937Q", {name, "555 0101", cell});
+    QCOMPARE(outcome.result, CreateResult::Created);
+    QCOMPARE(TestFolders::readBytes(dir.folders().profilePath("4821937Q")), bytes);
+    QCOMPARE(QDir(dir.folders().profiles).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+void TestBorrowers::createRefusesTakenIdAnyCase_data() {
+    QTest::addColumn<QString>("existing");
+    QTest::newRow("same") << "4821937Q";
+    QTest::newRow("other case") << "4821937q";
+}
+
+void TestBorrowers::createRefusesTakenIdAnyCase() {
+    QFETCH(QString, existing);
+    TestFolders dir;
+    dir.makeAll();
+    TestFolders::writeBytes(dir.folders().profilePath(existing), "old\r\n");
+    const auto before = dir.snapshot();
+    QCOMPARE(createProfile(dir.folders(), "4821937Q", {"Ann", "1", "-"}).result,
+             CreateResult::Clash);
+    QCOMPARE(dir.snapshot(), before);
+}
+
+void TestBorrowers::createReportsWriteFailure() {
+    TestFolders dir;
+    dir.makeAll();
+    // A folder standing where the record would go cannot be replaced by a file, even by root.
+    QDir().mkdir(dir.folders().profilePath("4821937Q"));
+    const CreateOutcome outcome = createProfile(dir.folders(), "4821937Q", {"Ann", "1", "-"});
+    QCOMPARE(outcome.result, CreateResult::WriteFailed);
+    QVERIFY(writeFailedMessage("4821937Q", outcome.write).text.contains("4821937Q"));
+    QVERIFY(QFileInfo(dir.folders().profilePath("4821937Q")).isDir());
+}
+
+void TestBorrowers::fieldChecksInOrder_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<int>("field"); // -1: every check passes
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    const QString name = "Name field is empty!    ", home = "Home number field is empty!    ",
+                  cell = "Please provide a valid Cell-phone number\ror skip field by inserting "
+                         "the dash symbol '-'.";
+    QTest::newRow("all filled") << QStringList{"Ann", "1", "-"} << -1 << ""
+                                << "";
+    QTest::newRow("all empty") << QStringList{"", "", ""} << 0 << name << "Empty";
+    QTest::newRow("name of blanks") << QStringList{"   ", "1", "2"} << 0 << name << "Empty";
+    QTest::newRow("home and cell empty") << QStringList{"Ann", "", ""} << 1 << home << "Empty";
+    QTest::newRow("cell of blanks") << QStringList{"Ann", "1", " \t"} << 2 << cell << kAppTitle;
+    QTest::newRow("name unstorable")
+        << QStringList{QStringLiteral("Аня"), "1", "-"} << 0 << "The Name field" << kAppTitle;
+    QTest::newRow("cell unstorable, blank home first")
+        << QStringList{"Ann", " ", QStringLiteral("☎ 1")} << 1 << home << "Empty";
+    QTest::newRow("cell unstorable") << QStringList{"Ann", "1", QStringLiteral("☎ 1")} << 2
+                                     << "The Cell Number field" << kAppTitle;
+}
+
+void TestBorrowers::fieldChecksInOrder() {
+    QFETCH(QStringList, fields);
+    QFETCH(int, field);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    const auto refusal = checkFields({fields[0], fields[1], fields[2]});
+    QCOMPARE(refusal.has_value(), field >= 0);
+    if (!refusal)
+        return;
+    QCOMPARE(int(refusal->field), field);
+    QVERIFY2(refusal->message.text.startsWith(text), qPrintable(refusal->message.text));
+    QCOMPARE(refusal->message.title, title);
+    QCOMPARE(refusal->message.buttons, MsgButtons::Ok);
+}
+
+void TestBorrowers::editSavesOnlyWhileNothingIsOnLoan_data() {
+    QTest::addColumn<QByteArray>("before"); // empty: the file is gone
+    QTest::addColumn<EditResult>("result");
+    const QByteArray saved = "4821937Q\r\n Bob \r\n555 0202\r\n-\r\n0\r\n";
+    QTest::newRow("count 0") << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n0\r\n")
+                             << EditResult::Saved;
+    QTest::newRow("count 0 after a return, LF lines")
+        << QByteArray("4821937Q\nAnn\n1\n2\n 0 \n") << EditResult::Saved;
+    QTest::newRow("lent meanwhile")
+        << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n 1 \r\n") << EditResult::OnLoan;
+    QTest::newRow("removed meanwhile") << QByteArray() << EditResult::Gone;
+    QTest::newRow("lost lines") << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n")
+                                << EditResult::Unreadable;
+    QTest::newRow("count not a number")
+        << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\nlots\r\n") << EditResult::Unreadable;
+}
+
+void TestBorrowers::editSavesOnlyWhileNothingIsOnLoan() {
+    QFETCH(QByteArray, before);
+    QFETCH(EditResult, result);
+    TestFolders dir;
+    dir.makeAll();
+    const QString path = dir.folders().profilePath("4821937Q");
+    if (!before.isEmpty())
+        TestFolders::writeBytes(path, before);
+    const auto snapshot = dir.snapshot();
+    const EditOutcome outcome =
+        saveProfileEdit(dir.folders(), "4821937Q", "4821937Q", {" Bob ", "555 0202", "-"});
+    QCOMPARE(outcome.result, result);
+    if (result == EditResult::Saved) {
+        QCOMPARE(TestFolders::readBytes(path),
+                 QByteArray("4821937Q\r\n Bob \r\n555 0202\r\n-\r\n0\r\n"));
+        return;
+    }
+    QCOMPARE(dir.snapshot(), snapshot); // nothing written, nothing brought back
+    const QString text = editRefusedMessage("4821937Q", outcome).text;
+    QVERIFY2(text.contains("4821937Q") && text.endsWith("\rThe changes were not saved."),
+             qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestBorrowers)
+#include "tst_borrowers.moc"
