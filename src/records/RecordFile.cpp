@@ -94,6 +94,13 @@ ReadResult readBytes(const QString& path, QByteArray& bytes) {
 
 WriteResult saveBytes(const QString& path, const QByteArray& bytes) {
     WriteResult result;
+    // A link is not a record (no list shows one), and QSaveFile would write through it to
+    // wherever it points, outside the data folders.
+    if (QFileInfo(path).isSymLink()) {
+        result.error = FileError::NotAFile;
+        result.detail = QStringLiteral("it is a link to another file");
+        return result;
+    }
     QSaveFile file(path);
     file.setDirectWriteFallback(false); // never write in place: old or new, nothing between
     if (!file.open(QIODevice::WriteOnly)) {
@@ -101,7 +108,10 @@ WriteResult saveBytes(const QString& path, const QByteArray& bytes) {
         result.detail = file.errorString();
         return result;
     }
-    if (file.write(bytes) != bytes.size()) {
+    // write() only fills the device's buffer; the bytes reach the file at flush(), and a disk
+    // that is full refuses them there. commit() does not look at a failed flush and would put
+    // the short file in place of the record, so the flush is checked here first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         result.error = FileError::WriteFailed;
         result.detail = file.errorString();
         file.cancelWriting();
