@@ -1,11 +1,51 @@
 #include "info/InfoActions.h"
 
+#include "info/AboutWindow.h"
+#include "info/HelpWindow.h"
+#include "info/MemoryWindow.h"
+#include "info/VersionHistoryWindow.h"
+#include "shell/BusyCursor.h"
+#include "shell/MainContext.h"
+
+#include <QFileInfo>
+
 namespace quillory::info {
 
-// The information windows come with their own work.
-void openHelp(MainContext&) {}
-void openVersionHistory(MainContext&) {}
-void openMemoryInfo(MainContext&) {}
-void openAbout(MainContext&) {}
+namespace {
+const QString kHelpNotFound = QStringLiteral(
+    "Helpfile not found! Please ensure helpfile is in the same folder as the application.");
+} // namespace
+
+void openHelp(MainContext& context) {
+    BusyCursor busy;
+    const QString path = context.helpFile();
+    if (!QFileInfo(path).isFile()) {
+        context.messages().show(kHelpNotFound, kAppTitle, MsgIcon::Exclamation);
+        return;
+    }
+    if (context.platform().help.open(path))
+        return;
+    // No viewer for the compiled file on this desk: the same topics in the program's own window.
+    context.showWindow(QStringLiteral("frmHelp"),
+                       [&context] { return new HelpWindow(context.mainWidget()); });
+}
+
+void openVersionHistory(MainContext& context) {
+    context.showWindow(QStringLiteral("frmVersionHistory"), [&context] {
+        return new VersionHistoryWindow(context, context.mainWidget());
+    });
+}
+
+void openMemoryInfo(MainContext& context) {
+    context.showWindow(QStringLiteral("frmMemory"),
+                       [&context] { return new MemoryWindow(context, context.mainWidget()); });
+}
+
+void openAbout(MainContext& context) {
+    context.showWindow(QStringLiteral("frmAbout"), [&context] {
+        return new AboutWindow(context, context.platform().screen.primarySize(),
+                               context.mainWidget());
+    });
+}
 
 } // namespace quillory::info

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QScreen>
 #include <QUrl>
 
@@ -110,7 +112,37 @@ QString QtFolderPicker::pickFolder(const QString& prompt) {
     return QDir::toNativeSeparators(chosen);
 }
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+namespace {
+// Whether the desktop has a program for the file's type. The desktop's opener starts even when
+// nothing can show the file and then fails out of sight, so ask first.
+bool desktopCanOpen(const QString& path) {
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    QStringList names{type.name()};
+    names += type.aliases();
+    for (const QString& name : names) {
+        QProcess query;
+        query.start(QStringLiteral("xdg-mime"),
+                    {QStringLiteral("query"), QStringLiteral("default"), name});
+        if (!query.waitForFinished(3000)) {
+            query.kill();
+            query.waitForFinished(500);
+            continue;
+        }
+        if (query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0 &&
+            !query.readAllStandardOutput().trimmed().isEmpty())
+            return true;
+    }
+    return false;
+}
+} // namespace
+#endif
+
 bool DesktopHelpViewer::open(const QString& helpFilePath) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (!desktopCanOpen(helpFilePath))
+        return false;
+#endif
     return QDesktopServices::openUrl(QUrl::fromLocalFile(helpFilePath));
 }
 

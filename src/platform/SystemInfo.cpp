@@ -46,7 +46,10 @@ constexpr quint64 kUserAddressSpace = quint64(1) << 47;
 std::optional<MemoryFigures> SystemMemoryStatus::fromProcText(const QByteArray& meminfo,
                                                               const QByteArray& selfStatus) {
     const auto total = procField(meminfo, "MemTotal");
-    const auto avail = procField(meminfo, "MemAvailable");
+    // Kernels before 3.14 give no MemAvailable; MemFree is the nearest they have.
+    auto avail = procField(meminfo, "MemAvailable");
+    if (!avail)
+        avail = procField(meminfo, "MemFree");
     const auto swapTotal = procField(meminfo, "SwapTotal");
     const auto swapFree = procField(meminfo, "SwapFree");
     const auto vmSize = procField(selfStatus, "VmSize");

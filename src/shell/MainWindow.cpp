@@ -2,6 +2,7 @@
 
 #include "borrowers/BorrowerPanel.h"
 #include "info/InfoActions.h"
+#include "info/Manifest.h"
 #include "items/ItemPanel.h"
 #include "lending/LendingActions.h"
 #include "lending/ReturnPanel.h"
@@ -44,6 +45,8 @@ QString cannotRecreateText(const QString& path) {
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform) {
+    // Form_Initialize: the visual-style manifest (Windows only; nothing elsewhere).
+    info::Manifest::setUpVisualStyle(m_platform.messages);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
 

@@ -1,8 +1,171 @@
 #include "shell/PreferencesDialog.h"
 
+#include "shell/FolderSettings.h"
+#include "shell/MainContext.h"
+#include "shell/Named.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 namespace quillory {
 
-// The dialog comes with its own work.
-void openPreferences(MainContext&) {}
+void openPreferences(MainContext& context) {
+    context.showWindow(QStringLiteral("frmPreferences"),
+                       [&context] { return new PreferencesDialog(context, context.mainWidget()); });
+}
+
+PreferencesDialog::PreferencesDialog(MainContext& context, QWidget* parent)
+    : QDialog(parent), m_context(context) {
+    setObjectName(QStringLiteral("frmPreferences"));
+    setWindowTitle(QStringLiteral("Preferences"));
+
+    lblPreferences = named(new QLabel(QStringLiteral("The location for storing the borrower "
+                                                     "information, items and borrowed items are "
+                                                     "set as displayed."),
+                                      this),
+                           "lblPreferences");
+    lblPreferences->setWordWrap(true);
+
+    auto frame = [this](const char* name, const QString& caption, QLineEdit*& field,
+                        const char* fieldName, QPushButton*& browse, const char* browseName) {
+        auto* box = named(new QGroupBox(caption, this), name);
+        field = named(new QLineEdit(box), fieldName);
+        browse = named(new QPushButton(QStringLiteral("Browse"), box), browseName);
+        auto* row = new QHBoxLayout(box);
+        row->addWidget(field, 1);
+        row->addWidget(browse);
+        return box;
+    };
+    fmeLoaned = frame("fmeLoaned", QStringLiteral("Loaned Items Directory"), txtLoaned, "txtLoaned",
+                      cmdBrowse1, "cmdBrowse1");
+    fmeProfiles = frame("fmeProfiles", QStringLiteral("Borrower Profile Directory"), txtProfiles,
+                        "txtProfiles", cmdBrowse2, "cmdBrowse2");
+    fmeItemStats = frame("fmeItemStats", QStringLiteral("Item Statistics"), txtStats, "txtStats",
+                         cmdBrowse3, "cmdBrowse3");
+
+    cmdDefault = named(new QPushButton(QStringLiteral("Default"), this), "cmdDefault");
+    cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
+    cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel");
+    cmdApply = named(new QPushButton(QStringLiteral("Apply"), this), "cmdApply");
+    cmdOK->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdDefault);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdApply);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblPreferences);
+    layout->addWidget(fmeLoaned);
+    layout->addWidget(fmeProfiles);
+    layout->addWidget(fmeItemStats);
+    layout->addLayout(buttons);
+    resize(480, sizeHint().height());
+
+    QWidget* order[] = {txtLoaned,  cmdBrowse1, txtProfiles, cmdBrowse2, txtStats,
+                        cmdBrowse3, cmdDefault, cmdOK,       cmdCancel,  cmdApply};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    connect(cmdBrowse1, &QPushButton::clicked, this, &PreferencesDialog::cmdBrowse1_Click);
+    connect(cmdBrowse2, &QPushButton::clicked, this, &PreferencesDialog::cmdBrowse2_Click);
+    connect(cmdBrowse3, &QPushButton::clicked, this, &PreferencesDialog::cmdBrowse3_Click);
+    connect(cmdApply, &QPushButton::clicked, this, &PreferencesDialog::cmdApply_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &PreferencesDialog::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &PreferencesDialog::cmdCancel_Click);
+    connect(cmdDefault, &QPushButton::clicked, this, &PreferencesDialog::cmdDefault_Click);
+
+    // Form_Load
+    m_context.disableMainFor(this);
+    showFields(PreferencesLogic::stored(m_context.platform().settings));
+    txtLoaned->setFocus();
+}
+
+PreferenceFields PreferencesDialog::fields() const {
+    return PreferenceFields{txtLoaned->text(), txtProfiles->text(), txtStats->text()};
+}
+
+void PreferencesDialog::showFields(const PreferenceFields& fields) {
+    txtLoaned->setText(fields.loaned);
+    txtProfiles->setText(fields.profiles);
+    txtStats->setText(fields.stats);
+}
+
+void PreferencesDialog::cmdBrowse1_Click() {
+    txtLoaned->setText(m_context.platform().folderPicker.pickFolder(QString()));
+}
+
+void PreferencesDialog::cmdBrowse2_Click() {
+    txtProfiles->setText(m_context.platform().folderPicker.pickFolder(QString()));
+}
+
+void PreferencesDialog::cmdBrowse3_Click() {
+    txtStats->setText(m_context.platform().folderPicker.pickFolder(QString()));
+}
+
+bool PreferencesDialog::checkAndStore() {
+    const PreferenceFields normal = PreferencesLogic::normalised(fields());
+    showFields(normal);
+    const PreferencesOutcome outcome =
+        PreferencesLogic::checkAndStore(m_context.platform().settings, normal);
+    for (PreferenceFolder folder : outcome.missing)
+        m_context.messages().show(PreferencesLogic::missingFolderMessage(folder));
+    if (outcome.storeFailed)
+        m_context.messages().show(PreferencesLogic::storeFailedMessage());
+    return outcome.ok();
+}
+
+void PreferencesDialog::cmdApply_Click() {
+    if (!checkAndStore())
+        return;
+    // The program keeps its folders until OK; Apply only refreshes what is on show.
+    m_context.refreshStatistics();
+    m_context.messages().show(PreferencesLogic::newSettingsSetMessage());
+}
+
+void PreferencesDialog::cmdOK_Click() {
+    if (m_context.messages().show(PreferencesLogic::saveAllChangesQuestion()) != MsgAnswer::Ok) {
+        m_context.setMainEnabled(true);
+        close();
+        return;
+    }
+    // From here the main window stays enabled, even when a folder is refused below.
+    m_context.setMainEnabled(true);
+    if (!checkAndStore())
+        return;
+    m_context.setFolders(FolderSettings::read(m_context.platform().settings));
+    m_context.setMainEnabled(true);
+    m_context.refreshStatistics();
+    close();
+}
+
+void PreferencesDialog::cmdCancel_Click() {
+    m_context.setMainEnabled(true);
+    close();
+}
+
+void PreferencesDialog::cmdDefault_Click() {
+    if (m_context.messages().show(PreferencesLogic::resetToDefaultQuestion()) != MsgAnswer::Ok)
+        return;
+    showFields(PreferencesLogic::defaults(m_context.platform().app.programFolder()));
+}
+
+void PreferencesDialog::done(int result) {
+    // Esc and every other dialog close come through here without a close event.
+    m_context.setMainEnabled(true);
+    QDialog::done(result);
+}
+
+void PreferencesDialog::closeEvent(QCloseEvent* event) {
+    m_context.setMainEnabled(true);
+    QDialog::closeEvent(event);
+}
 
 } // namespace quillory

@@ -7,3 +7,6 @@ target_sources(quillory_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PreferencesDialog.cpp
 )
+target_sources(quillory_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/PreferencesLogic.cpp
+)

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace quillory::info {
+
+// One entry of the help file's table of contents.
+struct HelpTopic {
+    QString title;
+    QString file;  // the topic's page, relative to the help sources
+    int level = 0; // 0 for a top entry, 1 below it, ...
+};
+
+// Reads the table of contents of the help project (a sitemap file: nested lists of objects
+// with "Name" and "Local" parameters), in order.
+QList<HelpTopic> parseHelpContents(const QString& sitemap);
+
+// The "Default topic=" of the help project file, empty when there is none.
+QString helpDefaultTopic(const QString& project);
+
+} // namespace quillory::info

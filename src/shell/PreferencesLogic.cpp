@@ -1,0 +1,91 @@
+#include "shell/PreferencesLogic.h"
+
+#include "records/Paths.h"
+#include "shell/FolderSettings.h"
+
+namespace quillory {
+
+namespace {
+const QString kConfirm = QStringLiteral("Confirm");
+const QString kCheckFolder = QStringLiteral("Check Folder");
+} // namespace
+
+PreferenceFields PreferencesLogic::stored(SettingsStore& settings) {
+    const Folders folders = FolderSettings::read(settings);
+    return PreferenceFields{folders.loaned, folders.profiles, folders.stats};
+}
+
+PreferenceFields PreferencesLogic::defaults(const QString& programFolder) {
+    const Folders folders = FolderSettings::defaults(programFolder);
+    return PreferenceFields{folders.loaned, folders.profiles, folders.stats};
+}
+
+PreferenceFields PreferencesLogic::normalised(const PreferenceFields& fields) {
+    return PreferenceFields{CheckDirName(fields.loaned), CheckDirName(fields.profiles),
+                            CheckDirName(fields.stats)};
+}
+
+PreferencesOutcome PreferencesLogic::checkAndStore(SettingsStore& settings,
+                                                   const PreferenceFields& fields) {
+    const struct {
+        PreferenceFolder folder;
+        const char* key;
+        const QString& path;
+    } steps[] = {{PreferenceFolder::Loaned, "loaned", fields.loaned},
+                 {PreferenceFolder::Stats, "stats", fields.stats},
+                 {PreferenceFolder::Profiles, "profiles", fields.profiles}};
+    PreferencesOutcome outcome;
+    for (const auto& step : steps) {
+        // A folder on a drive or share that is not available counts as missing.
+        if (!folderExists(step.path)) {
+            outcome.missing.append(step.folder);
+            continue;
+        }
+        if (!settings.setValue(QString::fromLatin1(step.key), step.path))
+            outcome.storeFailed = true;
+    }
+    return outcome;
+}
+
+Message PreferencesLogic::missingFolderMessage(PreferenceFolder folder) {
+    QString name;
+    switch (folder) {
+    case PreferenceFolder::Loaned:
+        name = QStringLiteral("Loaned Items");
+        break;
+    case PreferenceFolder::Stats:
+        name = QStringLiteral("Item Statistics");
+        break;
+    case PreferenceFolder::Profiles:
+        name = QStringLiteral("Borrower Profiles");
+        break;
+    }
+    return Message{
+        QStringLiteral("The path for %1 refers to a folder that does not exist!").arg(name),
+        kCheckFolder, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message PreferencesLogic::storeFailedMessage() {
+    // Rare (a settings file that cannot be written), but the librarian must not believe the new
+    // folders were kept.
+    return Message{QStringLiteral("The folder settings could not be saved.\r"
+                                  "Please check that your settings can be written."),
+                   kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message PreferencesLogic::newSettingsSetMessage() {
+    return Message{QStringLiteral("New settings set!"), kConfirm, MsgIcon::Information,
+                   MsgButtons::Ok};
+}
+
+Message PreferencesLogic::saveAllChangesQuestion() {
+    return Message{QStringLiteral("Save all changes?"), kConfirm, MsgIcon::Information,
+                   MsgButtons::OkCancel};
+}
+
+Message PreferencesLogic::resetToDefaultQuestion() {
+    return Message{QStringLiteral("Reset all settings to default?"), kConfirm, MsgIcon::Exclamation,
+                   MsgButtons::OkCancel};
+}
+
+} // namespace quillory
