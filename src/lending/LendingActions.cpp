@@ -1,10 +1,75 @@
 #include "lending/LendingActions.h"
 
+#include "borrowers/BorrowerPanel.h"
+#include "items/ItemPanel.h"
+#include "lending/BorrowDialog.h"
+#include "lending/ItemListWindow.h"
+#include "records/ItemRecord.h"
+#include "shell/FolderList.h"
+#include "shell/MainContext.h"
+
+#include <QLabel>
+#include <QPushButton>
+
 namespace quillory::lending {
 
-// The windows behind these come with the lending work.
-void borrowItem(MainContext&) {}
-void showBorrowerDetails(MainContext&) {}
-void showItemList(MainContext&) {}
+namespace {
+const QString kDetailsNotAvailable =
+    QStringLiteral("Borrower Details not available for the item named:");
+const QString kCannotOpenItem = QStringLiteral(
+    "Quillory! QD cannot open the item! Please select an item listed in Item Data first.");
+} // namespace
+
+void borrowItem(MainContext& context) {
+    const QString itemToLend = context.itemPanel().filStats->selectedFileName();
+    QWidget* window = context.showWindow(BorrowDialog::kWindowKey, [&context] {
+        return new BorrowDialog(context, context.mainWidget());
+    });
+    if (auto* dialog = qobject_cast<BorrowDialog*>(window))
+        dialog->setItemToLend(itemToLend);
+}
+
+void showBorrowerDetails(MainContext& context) {
+    ItemPanel& items = context.itemPanel();
+    if (items.lblItemStatus->text() != records::kOnLoan) {
+        context.messages().show(kDetailsNotAvailable + QLatin1Char('\r') +
+                                    items.lblItemTitle->text(),
+                                kAppTitle, MsgIcon::Information);
+        return;
+    }
+    const QString path = context.folders().itemPath(items.filStats->selectedFileName());
+    if (!CheckExist(path)) {
+        // Deleted behind the program's back: the panel stops showing it, without a word.
+        items.clearValues();
+        items.cmdBorrowerDetails->hide();
+        items.cmdBorrowerDetails->setEnabled(false);
+        return;
+    }
+    const records::ItemReadResult read = records::readItem(path, records::kItemOnLoanLines);
+    if (!read.ok()) {
+        context.messages().show(kCannotOpenItem, QStringLiteral("Error"), MsgIcon::Information);
+        return;
+    }
+    const records::ItemRecord& item = read.record;
+    const QStringList lines{QStringLiteral("The title ") + item.title +
+                                QStringLiteral(" is borrowed by: "),
+                            QStringLiteral("ID:   ") + item.borrower->profileId,
+                            QStringLiteral("Name: ") + item.borrower->name,
+                            QStringLiteral("Number: ") + item.borrower->loanCount};
+    context.messages().show(lines.join(QLatin1Char('\r')), kAppTitle, MsgIcon::Information);
+}
+
+void showItemList(MainContext& context) {
+    BorrowerPanel& borrowers = context.borrowerPanel();
+    const QString profileId = borrowers.filProfiles->selectedFileName();
+    if (profileId.isEmpty())
+        return;
+    const QString path = context.folders().loanListPath(profileId);
+    const QString name = borrowers.lblProfileName->text();
+    // The list is read when the window opens; an open one is only brought forward.
+    context.showWindow(ItemListWindow::kWindowKey, [&] {
+        return new ItemListWindow(context.messages(), path, name, context.mainWidget());
+    });
+}
 
 } // namespace quillory::lending

@@ -1,4 +1,9 @@
+target_sources(quillory_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Lending.cpp
+)
 target_sources(quillory_ui PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/BorrowDialog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ItemListWindow.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LendingActions.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReturnPanel.cpp
 )

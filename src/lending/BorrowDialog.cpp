@@ -1,0 +1,112 @@
+#include "lending/BorrowDialog.h"
+
+#include "borrowers/BorrowerPanel.h"
+#include "items/ItemPanel.h"
+#include "lending/Lending.h"
+#include "shell/FolderList.h"
+#include "shell/MainContext.h"
+#include "shell/Named.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quillory {
+
+namespace {
+const QString kStep = QStringLiteral("You have selected the above named item for borrowing. Please "
+                                     "select the Profile ID from the list on the left and click "
+                                     "Borrow             -->");
+const QString kSelectProfile = QStringLiteral("Please select a Profile ID.");
+const QString kLoanLimitTitle = QStringLiteral("Loan Limit");
+const QString kLoanLimit = QStringLiteral("Quillory! QD was designed to limit users from borrowing "
+                                          "out more than 20 items! Sorry.");
+const QString kErrorTitle = QStringLiteral("Error");
+const QString kError = QStringLiteral("The Profile ID is either corrupted or accidentally deleted!"
+                                      "\rPlease create a new Profile ID for the borrower.");
+const QString kLoanedTitle = QStringLiteral("Loaned");
+} // namespace
+
+BorrowDialog::BorrowDialog(MainContext& context, QWidget* parent)
+    : QDialog(parent, Qt::Dialog), m_context(context) {
+    setObjectName(kWindowKey);
+    setWindowTitle(QStringLiteral("Borrow"));
+    setModal(false);
+
+    lblItemTitle = named(new QLabel(this), "lblItemTitle");
+    QFont bold = lblItemTitle->font();
+    bold.setBold(true);
+    lblItemTitle->setFont(bold);
+    lblItemTitle->setTextFormat(Qt::PlainText);
+    lblItemTitle->setWordWrap(true);
+    lblStep = named(new QLabel(kStep, this), "lblStep");
+    lblStep->setTextFormat(Qt::PlainText);
+    lblStep->setWordWrap(true);
+    filBorrow = named(new FolderList(this), "filBorrow");
+    lblNote = named(new QLabel(this), "lblNote");
+    lblNote->setTextFormat(Qt::PlainText);
+    cmdBorrow = named(new QPushButton(QStringLiteral("Borrow"), this), "cmdBorrow");
+    cmdBorrow->setDefault(true);
+    Command1 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command1");
+    Command1->setAutoDefault(false);
+
+    // The instruction sits beside the list with its arrow pointing at Borrow.
+    auto* side = new QVBoxLayout;
+    side->addWidget(lblStep);
+    side->addWidget(lblNote);
+    side->addStretch(1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdBorrow);
+    buttons->addWidget(Command1);
+    side->addLayout(buttons);
+    auto* body = new QHBoxLayout;
+    body->addWidget(filBorrow, 1);
+    body->addLayout(side, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lblItemTitle);
+    layout->addLayout(body, 1);
+    resize(480, 260);
+
+    connect(cmdBorrow, &QPushButton::clicked, this, &BorrowDialog::cmdBorrow_Click);
+    connect(Command1, &QPushButton::clicked, this, &BorrowDialog::Command1_Click);
+
+    lblItemTitle->setText(context.itemPanel().lblItemTitle->text());
+    filBorrow->setFolder(context.folders().profiles);
+}
+
+void BorrowDialog::cmdBorrow_Click() {
+    const QString profileId = filBorrow->selectedFileName();
+    if (profileId.isEmpty()) {
+        lblNote->setText(kSelectProfile);
+        return;
+    }
+    const lending::LendResult result =
+        lending::lend(m_context.folders(), m_itemToLend, profileId, m_context.sessionDate());
+    switch (result.outcome) {
+    case lending::LendOutcome::LoanLimit:
+        // Nothing written; the dialog stays so another borrower can be picked.
+        m_context.messages().show(kLoanLimit, kLoanLimitTitle, MsgIcon::Critical);
+        return;
+    case lending::LendOutcome::Failed:
+        m_context.messages().show(kError, kErrorTitle, MsgIcon::Critical);
+        close();
+        return;
+    case lending::LendOutcome::Lent:
+        break;
+    }
+    m_context.itemPanel().filStats_Click();
+    m_context.borrowerPanel().filProfiles_Click();
+    m_context.refreshStatistics();
+    m_context.messages().show(QStringLiteral("Item ") + m_itemToLend +
+                                  QStringLiteral(" successfully loaned out."),
+                              kLoanedTitle, MsgIcon::Information);
+    close();
+}
+
+void BorrowDialog::Command1_Click() {
+    close();
+}
+
+} // namespace quillory

@@ -1,0 +1,206 @@
+#include "lending/Lending.h"
+
+#include "records/ItemRecord.h"
+#include "records/LoanList.h"
+#include "records/LoanRecord.h"
+#include "records/ProfileRecord.h"
+
+#include <limits>
+
+namespace quillory::lending {
+
+using namespace records;
+
+namespace {
+
+StepHook& stepHook() {
+    static StepHook hook;
+    return hook;
+}
+
+void beforeStep(int step) {
+    if (const StepHook& hook = stepHook())
+        hook(step);
+}
+
+QString failure(const QString& what, FileError error, const QString& detail) {
+    return what + QStringLiteral(": ") + (detail.isEmpty() ? describe(error) : detail);
+}
+
+} // namespace
+
+void setStepHook(StepHook hook) {
+    stepHook() = std::move(hook);
+}
+
+LendResult lend(const Folders& folders, const QString& itemFileName, const QString& profileId,
+                const QString& sessionDate) {
+    LendResult result;
+    const QString itemPath = folders.itemPath(itemFileName);
+    const QString profilePath = folders.profilePath(profileId);
+
+    const ProfileReadResult profile = readProfile(profilePath);
+    if (!profile.ok()) {
+        result.detail = failure(QStringLiteral("profile record"), profile.error, profile.detail);
+        return result;
+    }
+    const qint64 count = *profile.record.loanCountValue();
+    if (count >= kLoanLimit) {
+        result.outcome = LendOutcome::LoanLimit;
+        return result;
+    }
+
+    // The status is not looked at: the item panel offers Borrow only for an available item.
+    const ItemReadResult item = readItem(itemPath, kItemLines);
+    if (!item.ok()) {
+        result.detail = failure(QStringLiteral("item record"), item.error, item.detail);
+        return result;
+    }
+
+    const QString newCount = numericPrintForm(count + 1);
+    const ProfileRecord& p = profile.record;
+
+    ItemRecord onLoan = item.record;
+    onLoan.status = kOnLoan;
+    onLoan.borrower = BorrowerBlock{p.profileId, p.name, p.home, p.cell, newCount};
+
+    ProfileRecord counted = p;
+    counted.loanCount = newCount;
+
+    beforeStep(1);
+    if (const WriteResult w = writeItem(itemPath, onLoan); !w.ok()) {
+        result.detail = failure(QStringLiteral("item record"), w.error, w.detail);
+        return result;
+    }
+    result.filesWritten = 1;
+
+    beforeStep(2);
+    const LoanRecord loan{onLoan.title, sessionDate, onLoan.price, p.profileId, p.name};
+    if (const WriteResult w = writeLoan(folders.loanPath(itemFileName), loan); !w.ok()) {
+        result.detail = failure(QStringLiteral("loan record"), w.error, w.detail);
+        return result;
+    }
+    result.filesWritten = 2;
+
+    beforeStep(3);
+    if (const WriteResult w = writeProfile(profilePath, counted); !w.ok()) {
+        result.detail = failure(QStringLiteral("profile record"), w.error, w.detail);
+        return result;
+    }
+    result.filesWritten = 3;
+
+    beforeStep(4);
+    if (const WriteResult w = appendToLoanList(folders.loanListPath(profileId), onLoan.title);
+        !w.ok()) {
+        result.detail = failure(QStringLiteral("loan list"), w.error, w.detail);
+        return result;
+    }
+    result.filesWritten = 4;
+    result.outcome = LendOutcome::Lent;
+    return result;
+}
+
+namespace {
+
+// The common repair: the loan record rebuilt from the item record; the return does not go on.
+ReturnResult repair(ReturnResult result, const QString& loanPath, const QString& itemPath,
+                    const QString& sessionDate) {
+    const RepairResult repaired = repairLoanFromItem(loanPath, itemPath, sessionDate);
+    if (!repaired.ok()) {
+        result.outcome = ReturnOutcome::RepairFailed;
+        result.detail += (result.detail.isEmpty() ? QString() : QStringLiteral("; ")) +
+                         QStringLiteral("repair: ") + repaired.detail;
+        return result;
+    }
+    result.outcome = ReturnOutcome::Repaired;
+    return result;
+}
+
+} // namespace
+
+ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
+                        const QString& profileId, const QString& sessionDate) {
+    ReturnResult result;
+    result.title = itemFileName;
+    if (profileId.isEmpty())
+        return result; // Failed: the panel asks for a borrower before it gets here
+
+    const QString loanPath = folders.loanPath(itemFileName);
+    const QString itemPath = folders.itemPath(itemFileName);
+    const QString profilePath = folders.profilePath(profileId);
+
+    const LoanReadResult loan = readLoan(loanPath);
+    if (loan.lineCount == 0) {
+        // Missing, unreadable or empty: there is nothing to go by, so nothing is touched.
+        result.outcome = ReturnOutcome::CannotOpenLoanRecord;
+        result.detail = failure(QStringLiteral("loan record"), loan.error, loan.detail);
+        return result;
+    }
+    result.title = loan.record.title;
+    if (!loan.ok()) {
+        result.detail = failure(QStringLiteral("loan record"), loan.error, loan.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+    if (loan.record.profileId != profileId) {
+        result.outcome = ReturnOutcome::WrongBorrower;
+        return result;
+    }
+
+    const ItemReadResult item = readItem(itemPath, kItemLines);
+    if (!item.ok()) {
+        result.detail = failure(QStringLiteral("item record"), item.error, item.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+    result.title = item.record.title;
+
+    // The count is checked as a number here, before anything is written, so a damaged profile
+    // leaves all four files as they are.
+    const ProfileReadResult profile = readProfile(profilePath);
+    const std::optional<qint64> count =
+        profile.ok() ? profile.record.loanCountValue() : std::nullopt;
+    if (!count || *count == std::numeric_limits<qint64>::min()) {
+        result.detail = failure(QStringLiteral("profile record"),
+                                profile.ok() ? FileError::BadValue : profile.error, profile.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+
+    ItemRecord available = item.record;
+    available.status = kAvailable;
+    available.borrower.reset();
+
+    beforeStep(1);
+    if (const WriteResult w = writeItem(itemPath, available); !w.ok()) {
+        result.detail = failure(QStringLiteral("item record"), w.error, w.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+    result.filesWritten = 1;
+
+    beforeStep(2);
+    if (const WriteResult w = deleteLoan(loanPath); !w.ok()) {
+        result.detail = failure(QStringLiteral("loan record"), w.error, w.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+    result.filesWritten = 2;
+
+    beforeStep(3);
+    ProfileRecord counted = profile.record;
+    counted.loanCount = numericPrintForm(*count - 1);
+    if (const WriteResult w = writeProfile(profilePath, counted); !w.ok()) {
+        result.detail = failure(QStringLiteral("profile record"), w.error, w.detail);
+        return repair(result, loanPath, itemPath, sessionDate);
+    }
+    result.filesWritten = 3;
+
+    beforeStep(4);
+    if (const WriteResult w = removeFromLoanList(folders.loanListPath(profileId), available.title);
+        !w.ok()) {
+        result.outcome = ReturnOutcome::LoanListMissing;
+        result.detail = failure(QStringLiteral("loan list"), w.error, w.detail);
+        return result;
+    }
+    result.filesWritten = 4;
+    result.outcome = ReturnOutcome::Returned;
+    return result;
+}
+
+} // namespace quillory::lending

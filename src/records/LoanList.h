@@ -1,0 +1,31 @@
+#pragma once
+
+#include "records/RecordFile.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillory::records {
+
+// A borrower's loan list ("<Profile ID>.lst" in the profiles folder): one title per line in the
+// order of lending. Empty lines mean nothing and every reader skips them.
+
+// Titles a rewrite keeps at most; a borrower holds at most 20, one of which is being returned.
+constexpr int kLoanListKept = 19;
+
+// Appends the title as one line, creating the list when missing.
+WriteResult appendToLoanList(const QString& path, const QString& title);
+
+// The non-empty lines, in file order.
+ReadResult readLoanList(const QString& path);
+
+// The lines a rewrite without `title` leaves: every line equal to the title (whole line,
+// case-sensitive) and every empty line dropped, at most 19 others kept in order (reading stops
+// there), and one empty line at the end.
+QStringList loanListWithout(const QStringList& lines, const QString& title);
+
+// Rewrites the list without the title. Fails (and writes nothing) when the list is missing or
+// cannot be read.
+WriteResult removeFromLoanList(const QString& path, const QString& title);
+
+} // namespace quillory::records
