@@ -93,6 +93,14 @@ void BorrowDialog::cmdBorrow_Click() {
         m_context.messages().show(kError, kErrorTitle, MsgIcon::Critical);
         close();
         return;
+    case lending::LendOutcome::NotAvailable:
+        m_context.messages().show(QStringLiteral("The item ") + result.detail +
+                                      QStringLiteral(" is not available for loan.\r"
+                                                     "Nothing was changed."),
+                                  kErrorTitle, MsgIcon::Exclamation);
+        close();
+        m_context.itemPanel().filStats_Click(); // the panel's gates catch up with the record
+        return;
     case lending::LendOutcome::Lent:
         break;
     }

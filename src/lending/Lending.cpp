@@ -56,6 +56,13 @@ LendResult lend(const Folders& folders, const QString& itemFileName, const QStri
         result.detail = failure(QStringLiteral("item record"), item.error, item.detail);
         return result;
     }
+    // The panel offers Borrow only for available items, but a folder edited by hand (or a list
+    // not yet refreshed) could still name one on loan: lending it twice would lose a loan.
+    if (!item.record.isAvailable()) {
+        result.outcome = LendOutcome::NotAvailable;
+        result.detail = item.record.title;
+        return result;
+    }
 
     const QString newCount = numericPrintForm(count + 1);
     const ProfileRecord& p = profile.record;

@@ -12,8 +12,9 @@ constexpr int kLoanLimit = 20;
 
 enum class LendOutcome {
     Lent,
-    LoanLimit, // refused before anything was written
-    Failed     // a record missing, damaged or not writable; files written before it stay
+    LoanLimit,    // refused before anything was written
+    NotAvailable, // the item record does not say "Available"; nothing written
+    Failed        // a record missing, damaged or not writable; files written before it stay
 };
 
 struct LendResult {

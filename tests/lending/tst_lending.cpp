@@ -183,6 +183,19 @@ void TestLending::lendRefusals_data() {
     QTest::newRow("item of six lines")
         << ann << crlf(available("Dune").mid(0, 6)) << "Dune" << LendOutcome::Failed;
     QTest::newRow("no item chosen") << ann << dune << "" << LendOutcome::Failed;
+    QStringList onLoan = available("Dune");
+    onLoan[2] = "ON LOAN";
+    onLoan << "1234567B"
+           << "Bea"
+           << "h"
+           << "c"
+           << " 1 ";
+    QStringList otherCase = available("Dune");
+    otherCase[2] = "available";
+    QTest::newRow("item already on loan")
+        << ann << crlf(onLoan) << "Dune" << LendOutcome::NotAvailable;
+    QTest::newRow("status in other case")
+        << ann << crlf(otherCase) << "Dune" << LendOutcome::NotAvailable;
 }
 
 void TestLending::lendRefusals() {
