@@ -175,6 +175,7 @@ int main(int argc, char* argv[]) {
     // More runs here: a synced write takes from a fraction of a millisecond to several.
     constexpr int kSyncRuns = 41;
     std::vector<double> lendCore, lendPlain, returnCore, returnPlain;
+    QList<QStringList> lentLines; // the four files as a loan leaves them
     const QString id = QStringLiteral("1000001A");
     const QString plainFolder = temp.filePath("plain/");
     QDir().mkpath(plainFolder);
@@ -192,6 +193,10 @@ int main(int argc, char* argv[]) {
         for (int f = 0; f < 4; ++f)
             plainSyncedWrite(plainFolder + QString::number(f), lent[f]);
         lendPlain.push_back(msSince(t));
+        if (lentLines.isEmpty()) {
+            for (const QByteArray& bytes : lent)
+                lentLines.append(records::RecordFile::splitLines(bytes));
+        }
 
         t.restart();
         if (lending::returnItem(folders, name, id, kDate).outcome !=
@@ -210,6 +215,29 @@ int main(int argc, char* argv[]) {
         plainSyncedWrite(plainFolder + "3", back[2]);
         returnPlain.push_back(msSince(t));
     }
+
+    // The four writes alone: the record layer's atomic writes (temporary file, sync, rename)
+    // against plain synced writes of the same bytes, taking turns so both see the same disk.
+    std::vector<double> atomicWrites, plainWrites;
+    const QString atomicFolder = temp.filePath("atomic/");
+    QDir().mkpath(atomicFolder);
+    for (int i = 0; i < kSyncRuns; ++i) {
+        QElapsedTimer t;
+        t.start();
+        for (int f = 0; f < 4; ++f) {
+            if (!records::RecordFile::write(atomicFolder + QString::number(f), lentLines[f]).ok())
+                return 1;
+        }
+        atomicWrites.push_back(msSince(t));
+        QByteArray bytes[4];
+        for (int f = 0; f < 4; ++f)
+            records::RecordFile::encodeLines(lentLines[f], bytes[f]);
+        t.restart();
+        for (int f = 0; f < 4; ++f)
+            plainSyncedWrite(plainFolder + QString::number(f), bytes[f]);
+        plainWrites.push_back(msSince(t));
+    }
+    const Stats aw = stats(atomicWrites), pw = stats(plainWrites);
 
     const Stats l = stats(lendTimes), r = stats(returnTimes);
     const Stats lc = stats(lendCore), lp = stats(lendPlain);
@@ -233,5 +261,11 @@ int main(int argc, char* argv[]) {
                 rp.max);
     std::printf("      ratio (medians):                               %7.2f\n",
                 rc.median / rp.median);
+    std::printf("the four writes of a loan alone, atomic:             %7.2f / %7.2f\n", aw.median,
+                aw.max);
+    std::printf("      four plain synced writes of the same bytes:    %7.2f / %7.2f\n", pw.median,
+                pw.max);
+    std::printf("      ratio (medians):                               %7.2f\n",
+                aw.median / pw.median);
     return 0;
 }
