@@ -1,18 +1,24 @@
 #include "items/ItemPanel.h"
 
+#include "items/EditItemDialog.h"
+#include "items/ItemCatalogue.h"
+#include "items/NewItemDialog.h"
 #include "records/ItemRecord.h"
 #include "shell/FolderList.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
+#include <QAction>
 #include <QFont>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace quillory {
 
@@ -67,13 +73,11 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     separator->setFrameShape(QFrame::HLine);
 
     auto* details = new QGridLayout;
-    const QList<QPair<QLabel*, QLabel*>> rows{{lblTitle, lblItemTitle},
-                                             {lblDate, lblItemDate},
-                                             {lblStatus, lblItemStatus},
-                                             {lblLanguage, lblItemLanguage},
-                                             {lblPrice, lblItemPrice},
-                                             {lblSerialNumber, lblItemSerialNumber},
-                                             {lblPublisher, lblItemPublisher}};
+    const QList<QPair<QLabel*, QLabel*>> rows{
+        {lblTitle, lblItemTitle},        {lblDate, lblItemDate},
+        {lblStatus, lblItemStatus},      {lblLanguage, lblItemLanguage},
+        {lblPrice, lblItemPrice},        {lblSerialNumber, lblItemSerialNumber},
+        {lblPublisher, lblItemPublisher}};
     int row = 0;
     details->addWidget(lblData, row++, 0, 1, 2);
     for (const auto& pair : rows) {
@@ -97,6 +101,21 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     layout->addLayout(buttons);
 
     connect(tmrBlink, &QTimer::timeout, this, &ItemPanel::tmrBlink_Timer);
+    connect(filStats, &FolderList::pressed, this,
+            [this](Qt::MouseButton button, const QPoint& globalPos) {
+                const QPoint at = filStats->viewport()->mapFromGlobal(globalPos);
+                m_pickShownByPress = button != Qt::RightButton && filStats->indexAt(at).isValid();
+                filStats_MouseDown(button, globalPos);
+            });
+    connect(filStats, &FolderList::picked, this, [this] {
+        if (std::exchange(m_pickShownByPress, false))
+            return;
+        filStats_Click(); // a keyboard move
+    });
+    connect(txtSearch, &QLineEdit::textChanged, this, &ItemPanel::txtSearch_Change);
+    connect(cmdNewItem, &QPushButton::clicked, this, &ItemPanel::cmdNewItem_Click);
+    connect(cmdEditItem, &QPushButton::clicked, this, &ItemPanel::cmdEditItem_Click);
+    connect(cmdDeleteItem, &QPushButton::clicked, this, &ItemPanel::cmdDeleteItem_Click);
 }
 
 void ItemPanel::tmrBlink_Timer() {
@@ -116,12 +135,122 @@ void ItemPanel::clearValues() {
         value->clear();
 }
 
-// The behaviour of the remaining handlers comes with the item management work.
-void ItemPanel::filStats_Click() {}
-void ItemPanel::filStats_MouseDown(Qt::MouseButton, const QPoint&) {}
-void ItemPanel::txtSearch_Change() {}
-void ItemPanel::cmdNewItem_Click() {}
-void ItemPanel::cmdEditItem_Click() {}
-void ItemPanel::cmdDeleteItem_Click() {}
+void ItemPanel::filStats_Click() {
+    const QString name = filStats->selectedFileName();
+    if (name.isEmpty())
+        return;
+    const items::LoadOutcome loaded = items::loadItem(m_context.folders().itemPath(name));
+    if (!loaded.ok()) {
+        // A damaged record shows nothing of another item and offers nothing that would
+        // change it; the message names the file.
+        clearValues();
+        tmrBlink_Timer();
+        setGates(false);
+        m_context.messages().show(*loaded.failure);
+        return;
+    }
+    const records::ItemRecord& item = loaded.record;
+    lblItemTitle->setText(item.title);
+    lblItemDate->setText(item.dateCreated);
+    lblItemStatus->setText(item.status);
+    lblItemLanguage->setText(item.language);
+    lblItemPrice->setText(item.price);
+    lblItemSerialNumber->setText(item.serialNumber);
+    lblItemPublisher->setText(item.publisher);
+    tmrBlink_Timer();
+    setGates(item.isAvailable());
+}
+
+void ItemPanel::setGates(bool available) {
+    m_shownAvailable = available;
+    const MainMenus& m = m_context.menus();
+    for (QAction* action : {m.mnuEdit_EditItemDetails, m.mnuEdit_RemoveItem, m.mnuEdit_BorrowItem,
+                            m.mnuPop_BorrowItem, m.mnuPop_EditItem, m.mnuPop_RemoveItem})
+        action->setEnabled(available);
+    m.mnuEdit_BorrowerDetails->setEnabled(!available);
+    m.mnuPop_BorrowerDetails->setEnabled(!available);
+    cmdEditItem->setEnabled(available);
+    cmdDeleteItem->setEnabled(available);
+    cmdBorrowerDetails->setVisible(!available);
+    cmdBorrowerDetails->setEnabled(!available);
+    if (available) {
+        QPalette palette = lblItemStatus->palette();
+        palette.setColor(QPalette::WindowText, Qt::black);
+        lblItemStatus->setPalette(palette);
+    }
+}
+
+void ItemPanel::filStats_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    if (filStats->selectedFileName().isEmpty())
+        return;
+    if (button == Qt::RightButton) {
+        // The items stay as the last shown item left them; the press selects nothing.
+        m_context.menus().mnuPopUp->popup(globalPos);
+        return;
+    }
+    filStats_Click();
+}
+
+void ItemPanel::txtSearch_Change() {
+    const QString text = txtSearch->text();
+    // An emptied search field leaves the list where it is rather than jumping to the top:
+    // clearing it to type another name should not lose the place.
+    if (text.isEmpty())
+        return;
+    const QString before = filStats->selectedFileName();
+    if (!filStats->selectByPrefix(text))
+        return;
+    // Keep the shown item and the gates in step with the selection, so an action never works
+    // on another file than the one shown.
+    if (filStats->selectedFileName() != before)
+        filStats_Click();
+}
+
+void ItemPanel::cmdNewItem_Click() {
+    m_context.showWindow(NewItemDialog::kWindowKey,
+                         [this] { return new NewItemDialog(m_context, m_context.mainWidget()); });
+}
+
+void ItemPanel::cmdEditItem_Click() {
+    const QString name = filStats->selectedFileName();
+    if (name.isEmpty())
+        return;
+    // An open dialog keeps the record it loaded; it is only brought forward.
+    if (m_context.openWindow(EditItemDialog::kWindowKey)) {
+        m_context.showWindow(EditItemDialog::kWindowKey, [] { return nullptr; });
+        return;
+    }
+    const QString path = m_context.folders().itemPath(name);
+    const items::LoadOutcome loaded = items::loadItemForEdit(path);
+    if (!loaded.ok()) {
+        m_context.messages().show(*loaded.failure);
+        return;
+    }
+    m_context.showWindow(EditItemDialog::kWindowKey, [this, &path, &loaded] {
+        return new EditItemDialog(m_context, path, loaded.record, m_context.mainWidget());
+    });
+}
+
+void ItemPanel::cmdDeleteItem_Click() {
+    if (filStats->selectedFileName().isEmpty())
+        return;
+    // Show the selected item first, so the question names the file that will be deleted, and
+    // the decision rests on its status now.
+    filStats_Click();
+    if (!m_shownAvailable)
+        return;
+    const QString path = m_context.folders().itemPath(filStats->selectedFileName());
+    if (m_context.messages().show(items::removalQuestion(lblItemTitle->text())) != MsgAnswer::Yes)
+        return;
+    if (const auto failure = items::removeItem(path)) {
+        m_context.messages().show(*failure);
+        m_context.refreshStatistics(); // re-reads the list: the file may be gone already
+        return;
+    }
+    filStats->reread();
+    clearValues();
+    m_context.messages().show(items::removalSuccess());
+    m_context.refreshStatistics();
+}
 
 } // namespace quillory

@@ -59,8 +59,15 @@ public:
     int blinkPhase() const { return m_blinkPhase; }
 
 private:
+    // Enables the item actions as for an available item, or as for any other.
+    void setGates(bool available);
+
     MainContext& m_context;
     int m_blinkPhase = 0;
+    // The gates follow an item shown as "Available".
+    bool m_shownAvailable = true;
+    // A mouse press that is shown by filStats_MouseDown also arrives as picked(); show it once.
+    bool m_pickShownByPress = false;
 };
 
 } // namespace quillory

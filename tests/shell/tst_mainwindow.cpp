@@ -375,8 +375,8 @@ void TestMainWindow::shutdownAsksAndClosesMostRecentFirst_data() {
 void TestMainWindow::shutdownAsksAndClosesMostRecentFirst() {
     QFETCH(QString, how);
     QFETCH(bool, yes);
+    QStringList closed; // before h: the windows report into it while h is torn down
     MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-    QStringList closed;
     auto open = [&](const QString& key) {
         return h.window->showWindow(key, [&] {
             auto* w = new QWidget(h.window.get(), Qt::Window);

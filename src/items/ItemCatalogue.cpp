@@ -1,0 +1,397 @@
+#include "items/ItemCatalogue.h"
+
+#include "records/FieldCheck.h"
+#include "records/RecordFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <cmath>
+
+namespace quillory::items {
+
+using records::FileError;
+using records::ItemRecord;
+
+namespace {
+
+const QString kEmptyTitle = QStringLiteral("Empty");
+const QString kInvalidTitle = QStringLiteral("Invalid Title!    ");
+const QString kInvalidLanguage = QStringLiteral("Invalid Language!    ");
+const QString kInvalidPrice = QStringLiteral("Invalid Price!    ");
+const QString kAlreadyCreated = QStringLiteral("File was already created!");
+const QString kCreateAnother =
+    QStringLiteral("New title created and added!\rCreate another new item?");
+const QString kNewItemTitle = QStringLiteral("New Item");
+const QString kEditDeleted = QStringLiteral("File was deleted! Edit canceled.");
+const QString kCanceledTitle = QStringLiteral("Canceled");
+const QString kRemoveTitle = QStringLiteral("Remove Item");
+const QString kRemoved = QStringLiteral("The item was successfully removed.");
+const QString kSuccessTitle = QStringLiteral("Success");
+// Titles of the refusals the program adds to the dialogs' own checks.
+const QString kBadTitleTitle = QStringLiteral("Invalid Title");
+const QString kBadCharacterTitle = QStringLiteral("Invalid Character");
+
+Refusal refuse(const QString& text, ItemField field, const QString& title = kEmptyTitle) {
+    return Refusal{Message{text, title, MsgIcon::Exclamation, MsgButtons::Ok}, field};
+}
+
+QString shownPath(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString reason(FileError error, const QString& detail) {
+    QString text = records::describe(error);
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (") + detail + QLatin1Char(')');
+    return text;
+}
+
+QString fieldText(const ItemFields& fields, ItemField field) {
+    switch (field) {
+    case ItemField::Title:
+        return fields.title;
+    case ItemField::Language:
+        return fields.language;
+    case ItemField::Price:
+        return fields.price;
+    case ItemField::SerialNumber:
+        return fields.serialNumber;
+    case ItemField::Publisher:
+        return fields.publisher;
+    }
+    return {};
+}
+
+std::optional<Refusal> unstorable(const ItemFields& fields, ItemField field) {
+    if (auto text =
+            records::unstorableCharacterMessage(fieldCaption(field), fieldText(fields, field)))
+        return refuse(*text, field, kBadCharacterTitle);
+    return std::nullopt;
+}
+
+// How many characters must go from the end of a file name before it fits.
+int excessCharacters(const QString& name) {
+    int bytes = 0;
+    int fitting = 0;
+    for (const QChar c : name) {
+        bytes += c.unicode() < 0x80 ? 1 : c.unicode() < 0x800 ? 2 : 3;
+        if (bytes > kMaxFileNameBytes)
+            break;
+        ++fitting;
+    }
+    return int(name.size()) - fitting;
+}
+
+std::optional<Refusal> titleNameRefusal(const QString& title) {
+    QString text;
+    switch (titleNameProblem(title)) {
+    case TitleNameProblem::None:
+        return std::nullopt;
+    case TitleNameProblem::DoubleQuote:
+        text = QStringLiteral("A title cannot contain a double quote (\"), because the item is "
+                              "kept in a file named after its title.\rPlease use an apostrophe "
+                              "instead.");
+        break;
+    case TitleNameProblem::ControlCharacter:
+        text = QStringLiteral("The title contains a control character (such as a tab), which "
+                              "cannot be part of a file name.\rPlease type the title again.");
+        break;
+    case TitleNameProblem::TrailingBlank:
+        text = QStringLiteral("A title cannot end with a blank, because the item is kept in a "
+                              "file named after its title.\rPlease remove the blank at the end.");
+        break;
+    case TitleNameProblem::DeviceName:
+        text = QStringLiteral("The title \"%1\" is the name of a device on Windows, so no file "
+                              "can be named after it.\rPlease add a word to the title.")
+                   .arg(title);
+        break;
+    case TitleNameProblem::TooLong: {
+        const int excess = excessCharacters(records::itemFileName(title));
+        text = QStringLiteral("The title is too long to be used as a file name.\rPlease shorten "
+                              "it by at least %1 %2.")
+                   .arg(excess)
+                   .arg(excess == 1 ? QStringLiteral("character") : QStringLiteral("characters"));
+        break;
+    }
+    }
+    return refuse(text, ItemField::Title, kBadTitleTitle);
+}
+
+// Checks beyond the dialogs' own: each field can be stored, the title can name a file.
+std::optional<Refusal> storageRefusal(const ItemFields& fields, bool withTitle) {
+    if (withTitle) {
+        if (auto r = unstorable(fields, ItemField::Title))
+            return r;
+        if (auto r = titleNameRefusal(fields.title))
+            return r;
+    }
+    for (ItemField field :
+         {ItemField::Language, ItemField::Price, ItemField::SerialNumber, ItemField::Publisher}) {
+        if (auto r = unstorable(fields, field))
+            return r;
+    }
+    return std::nullopt;
+}
+
+Message damagedMessage(const QString& path, FileError error, const QString& detail,
+                       const QString& doing) {
+    return Message{QStringLiteral("The item record \"%1\" cannot be %2: %3.\rNo file was changed.")
+                       .arg(shownPath(path), doing, reason(error, detail)),
+                   kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+Message notAvailableMessage(const QString& title, const QString& status) {
+    return Message{QStringLiteral("The title %1 is no longer available (its status is \"%2\"), "
+                                  "so it cannot be edited.\rNo file was changed.")
+                       .arg(title, status),
+                   kCanceledTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+bool isNotApplicable(const QString& text) {
+    return text.isEmpty() || text.toLower() == QStringLiteral("n.a.");
+}
+
+} // namespace
+
+QString fieldCaption(ItemField field) {
+    switch (field) {
+    case ItemField::Title:
+        return QStringLiteral("Title");
+    case ItemField::Language:
+        return QStringLiteral("Language");
+    case ItemField::Price:
+        return QStringLiteral("Price");
+    case ItemField::SerialNumber:
+        return QStringLiteral("Serial Number");
+    case ItemField::Publisher:
+        return QStringLiteral("Publisher");
+    }
+    return {};
+}
+
+bool isNumericPrice(const QString& text, const QLocale& locale) {
+    QStringView rest(text);
+    // The "$" the record puts in front of a price typed with blanks before its own "$" (' $5' is
+    // stored as '$ $5'): accepted, so every stored price passes again when edited unchanged.
+    if (rest.startsWith(QLatin1Char('$')))
+        rest = rest.mid(1);
+    rest = rest.trimmed();
+    if (rest.startsWith(QLatin1Char('$')))
+        rest = rest.mid(1).trimmed();
+    if (rest.isEmpty())
+        return false;
+    // The locale parser also takes exponents, "inf" and "nan"; no price is written that way.
+    for (const QChar c : rest) {
+        if (c.isLetter())
+            return false;
+    }
+    bool ok = false;
+    const double value = locale.toDouble(rest, &ok);
+    return ok && std::isfinite(value);
+}
+
+TitleNameProblem titleNameProblem(const QString& title) {
+    const QString name = records::itemFileName(title);
+    if (name.contains(QLatin1Char('"')))
+        return TitleNameProblem::DoubleQuote;
+    for (const QChar c : name) {
+        if (c.category() == QChar::Other_Control)
+            return TitleNameProblem::ControlCharacter;
+    }
+    if (name.endsWith(QLatin1Char(' ')))
+        return TitleNameProblem::TrailingBlank;
+    // Windows keeps these names for devices whatever follows a dot; the name rule turns every
+    // dot into "_", so only the whole name can be one ("Con Air" and "NUL_txt" are fine).
+    static const QStringList devices = [] {
+        QStringList list{QStringLiteral("CON"), QStringLiteral("PRN"), QStringLiteral("AUX"),
+                         QStringLiteral("NUL")};
+        for (const QString& port : {QStringLiteral("COM"), QStringLiteral("LPT")}) {
+            for (char digit = '0'; digit <= '9'; ++digit)
+                list << port + QLatin1Char(digit);
+            for (const char16_t superscript : {u'\u00B9', u'\u00B2', u'\u00B3'})
+                list << port + QChar(superscript);
+        }
+        return list;
+    }();
+    if (devices.contains(name, Qt::CaseInsensitive))
+        return TitleNameProblem::DeviceName;
+    if (QFile::encodeName(name).size() > kMaxFileNameBytes)
+        return TitleNameProblem::TooLong;
+    return TitleNameProblem::None;
+}
+
+ItemFields prepareNextItem(const ItemFields& saved) {
+    ItemFields next = saved;
+    const auto emptyAll = [&next] { next = ItemFields{}; };
+    if (saved.language.toLower() == QStringLiteral("english")) {
+        emptyAll();
+        next.language = QStringLiteral("English");
+        next.publisher = QStringLiteral("N.A.");
+        next.serialNumber = QStringLiteral("N.A.");
+        return next;
+    }
+    const QString language = records::normaliseLanguage(saved.language);
+    if (isNotApplicable(next.publisher))
+        next.publisher = QStringLiteral("N.A.");
+    else
+        emptyAll();
+    // Tested after the step above, which may have emptied it.
+    if (isNotApplicable(next.serialNumber))
+        next.serialNumber = QStringLiteral("N.A.");
+    else
+        emptyAll();
+    next.language = language;
+    return next;
+}
+
+CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
+                         const ItemFields& fields, const QLocale& locale) {
+    CreateOutcome outcome;
+    auto refused = [&outcome](const Refusal& r) {
+        outcome.kind = CreateOutcome::Kind::Refused;
+        outcome.message = r.message;
+        outcome.field = r.field;
+        return outcome;
+    };
+    if (fields.title.trimmed().isEmpty())
+        return refused(refuse(kInvalidTitle, ItemField::Title));
+    if (fields.language.trimmed().isEmpty())
+        return refused(refuse(kInvalidLanguage, ItemField::Language));
+    if (!isNumericPrice(fields.price, locale))
+        return refused(refuse(kInvalidPrice, ItemField::Price));
+    if (auto r = storageRefusal(fields, true))
+        return refused(*r);
+
+    outcome.fileName = records::itemFileName(fields.title);
+    const QString path = folders.itemPath(outcome.fileName);
+    if (CheckExist(path)) {
+        outcome.kind = CreateOutcome::Kind::Duplicate;
+        outcome.message = Message{kAlreadyCreated, kAppTitle, MsgIcon::None, MsgButtons::Ok};
+        return outcome;
+    }
+
+    ItemRecord record;
+    record.title = fields.title;
+    record.dateCreated = sessionDate;
+    record.status = records::kAvailable;
+    record.language = records::normaliseLanguage(fields.language);
+    record.price = records::normalisePrice(fields.price);
+    record.serialNumber = fields.serialNumber;
+    record.publisher = fields.publisher;
+    const records::WriteResult written = records::writeItem(path, record);
+    if (!written.ok()) {
+        outcome.kind = CreateOutcome::Kind::Failed;
+        outcome.message = Message{QStringLiteral("The title %1 could not be saved: %2.\rThe new "
+                                                 "item was not created.")
+                                      .arg(fields.title, reason(written.error, written.detail)),
+                                  kNewItemTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+        return outcome;
+    }
+    outcome.kind = CreateOutcome::Kind::Created;
+    outcome.message =
+        Message{kCreateAnother, kNewItemTitle, MsgIcon::Information, MsgButtons::YesNo};
+    return outcome;
+}
+
+LoadOutcome loadItem(const QString& path) {
+    LoadOutcome outcome;
+    const records::ItemReadResult read = records::readItem(path, records::kItemLines);
+    if (!read.ok()) {
+        outcome.failure = damagedMessage(path, read.error, read.detail, QStringLiteral("shown"));
+        return outcome;
+    }
+    outcome.record = read.record;
+    return outcome;
+}
+
+LoadOutcome loadItemForEdit(const QString& path) {
+    LoadOutcome outcome;
+    const records::ItemReadResult read = records::readItem(path, records::kItemLines);
+    if (!read.ok()) {
+        outcome.failure = damagedMessage(path, read.error, read.detail, QStringLiteral("edited"));
+        return outcome;
+    }
+    // The panel offers editing only for an available item; the file may have changed since.
+    if (!read.record.isAvailable()) {
+        outcome.failure = notAvailableMessage(read.record.title, read.record.status);
+        return outcome;
+    }
+    outcome.record = read.record;
+    return outcome;
+}
+
+EditOutcome saveItemEdit(const QString& path, const QString& title, const QString& sessionDate,
+                         const ItemFields& fields, const QLocale& locale) {
+    EditOutcome outcome;
+    auto ended = [&outcome](EditOutcome::Kind kind, const Message& message,
+                            std::optional<ItemField> field = std::nullopt) {
+        outcome.kind = kind;
+        outcome.message = message;
+        outcome.field = field;
+        return outcome;
+    };
+    auto refused = [&ended](const Refusal& r) {
+        return ended(EditOutcome::Kind::Refused, r.message, r.field);
+    };
+    if (fields.language.trimmed().isEmpty())
+        return refused(refuse(kInvalidLanguage, ItemField::Language));
+    if (!isNumericPrice(fields.price, locale))
+        return refused(refuse(kInvalidPrice, ItemField::Price));
+    if (auto r = storageRefusal(fields, false))
+        return refused(*r);
+
+    const Message deleted{kEditDeleted, kCanceledTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+    if (!CheckExist(path))
+        return ended(EditOutcome::Kind::Deleted, deleted);
+    // Read again just before writing: the item may have been lent while the dialog was open,
+    // and an on-loan record must never be overwritten by an available one.
+    const records::ItemReadResult current = records::readItem(path, records::kItemLines);
+    if (current.error == FileError::Missing) // only a name of another letter case is left
+        return ended(EditOutcome::Kind::Deleted, deleted);
+    if (!current.ok())
+        return ended(EditOutcome::Kind::Damaged,
+                     damagedMessage(path, current.error, current.detail, QStringLiteral("saved")));
+    if (!current.record.isAvailable())
+        return ended(EditOutcome::Kind::NotAvailable,
+                     notAvailableMessage(title, current.record.status));
+
+    ItemRecord record;
+    record.title = title;
+    record.dateCreated = sessionDate;
+    record.status = records::kAvailable;
+    record.language = fields.language;
+    record.price = records::normalisePrice(fields.price);
+    record.serialNumber = fields.serialNumber;
+    record.publisher = fields.publisher;
+    const records::WriteResult written = records::writeItem(path, record);
+    if (!written.ok())
+        return ended(EditOutcome::Kind::Failed,
+                     Message{QStringLiteral("The title %1 could not be saved: %2.\rThe item "
+                                            "record was not changed.")
+                                 .arg(title, reason(written.error, written.detail)),
+                             kNewItemTitle, MsgIcon::Exclamation, MsgButtons::Ok});
+    return ended(
+        EditOutcome::Kind::Saved,
+        Message{QStringLiteral("The title ") + title + QStringLiteral(" was edited and saved!"),
+                kNewItemTitle, MsgIcon::Information, MsgButtons::Ok});
+}
+
+Message removalQuestion(const QString& shownTitle) {
+    return Message{QStringLiteral("Remove item ") + shownTitle + QStringLiteral(" ?"), kRemoveTitle,
+                   MsgIcon::Information, MsgButtons::YesNo};
+}
+
+Message removalSuccess() {
+    return Message{kRemoved, kSuccessTitle, MsgIcon::Information, MsgButtons::Ok};
+}
+
+std::optional<Message> removeItem(const QString& path) {
+    const records::WriteResult removed = records::RecordFile::remove(path);
+    if (removed.ok())
+        return std::nullopt;
+    return Message{QStringLiteral("The item record \"%1\" could not be removed: %2.")
+                       .arg(shownPath(path), reason(removed.error, removed.detail)),
+                   kRemoveTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+} // namespace quillory::items
