@@ -144,7 +144,7 @@ void MainWindow::buildStatusBar() {
         staQDBelow->addPermanentWidget(label, stretch);
         return label;
     };
-    staPanelStats = panel("staPanelStats", 300, 1);
+    staPanelStats = panel("staPanelStats", 150, 1);
     staPanelDate = panel("staPanelDate", 120, 0);
     staPanelClock = panel("staPanelClock", 67, 0);
     staPanelNum = panel("staPanelNum", 38, 0);
@@ -364,12 +364,19 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (!m_fitOuterSize)
         return;
     m_fitOuterSize = false;
-    // The outer size includes the frame, known only once the window manager has framed it.
-    QTimer::singleShot(0, this, [this] {
-        const QSize frame = frameGeometry().size() - geometry().size();
-        if (frame.isValid() && !frame.isEmpty())
-            resize(kNormalSize - frame);
-    });
+    fitOuterSize(20);
+}
+
+void MainWindow::fitOuterSize(int triesLeft) {
+    // The outer size includes the frame, known only once the window manager has framed the
+    // window, which may take a moment after the first show.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (!frame.isEmpty()) {
+        resize(kNormalSize - frame);
+        return;
+    }
+    if (triesLeft > 0)
+        QTimer::singleShot(50, this, [this, triesLeft] { fitOuterSize(triesLeft - 1); });
 }
 
 } // namespace quillory

@@ -69,6 +69,7 @@ private:
     void buildStatusBar();
     void wireActions();
     void updateClockAndLocks();
+    void fitOuterSize(int triesLeft);
     void mnuEdit_BorrowerDetails_Click();
 
     Platform& m_platform;
