@@ -6,14 +6,13 @@
 //   build/bench/bench_lending [folder]   (a temporary folder under the current one by default;
 //                                         QT_QPA_PLATFORM=offscreen is set by the program)
 
+#include "BenchPlatform.h"
 #include "borrowers/BorrowerPanel.h"
 #include "items/ItemPanel.h"
 #include "lending/BorrowDialog.h"
 #include "lending/Lending.h"
 #include "lending/LendingActions.h"
 #include "lending/ReturnPanel.h"
-#include "platform/QtPlatform.h"
-#include "platform/SystemInfo.h"
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
 #include "records/RecordFile.h"
@@ -37,28 +36,7 @@ namespace {
 
 using namespace quillory;
 
-const QString kDate = QStringLiteral("Saturday, December 05, 2026");
-
-class BenchScreen : public ScreenInfo {
-public:
-    QSize primarySize() const override { return {1024, 768}; }
-};
-class BenchApp : public AppInfo {
-public:
-    QString folder;
-    QString programFolder() const override { return folder; }
-    QString todayLongDate() const override { return kDate; }
-};
-// Answers every box with OK and counts them; the success messages are expected.
-class CountingMessages : public MessageService {
-public:
-    using MessageService::show;
-    QStringList texts;
-    MsgAnswer show(const Message& m) override {
-        texts.append(m.text);
-        return MsgAnswer::Ok;
-    }
-};
+using bench::kBenchDate;
 
 struct Stats {
     double median = 0, max = 0;
@@ -119,20 +97,10 @@ int main(int argc, char* argv[]) {
             << id << "\r\nAnn Lee\r\n555 0101\r\n-\r\n0\r\n";
     }
 
-    CountingMessages messages;
-    QtSettingsStore settings(temp.filePath("Quillory.conf"));
-    LockFileInstanceGuard instance(temp.filePath("quillory.lock"));
-    BenchScreen screen;
-    SystemKeyboardLocks locks;
-    BenchApp appInfo;
-    appInfo.folder = temp.path();
-    QtFolderPicker picker;
-    SystemMemoryStatus memory;
-    SystemOsVersion os;
-    DesktopHelpViewer help;
-    Platform platform{messages, settings, instance, screen, locks,
-                      appInfo,  picker,   memory,   os,     help};
-    MainWindow window(platform);
+    // The success messages are expected; they are counted below.
+    bench::BenchPlatform services(temp.path(), true);
+    const QStringList& messages = services.messages.texts;
+    MainWindow window(services.platform);
     if (!window.start())
         return 1;
     const Folders folders = window.folders();
@@ -165,9 +133,9 @@ int main(int argc, char* argv[]) {
         returnTimes.push_back(msSince(t));
     }
     const int expectedMessages = 2 * kRuns;
-    if (messages.texts.size() != expectedMessages) {
+    if (messages.size() != expectedMessages) {
         std::fprintf(stderr, "expected %d success messages, got %d\n", expectedMessages,
-                     int(messages.texts.size()));
+                     int(messages.size()));
         return 1;
     }
 
@@ -183,7 +151,7 @@ int main(int argc, char* argv[]) {
         const QString name = QStringLiteral("Title %1").arg(1000000 + 50000 + i);
         QElapsedTimer t;
         t.start();
-        if (lending::lend(folders, name, id, kDate).outcome != lending::LendOutcome::Lent)
+        if (lending::lend(folders, name, id, kBenchDate).outcome != lending::LendOutcome::Lent)
             return 1;
         lendCore.push_back(msSince(t));
         const QByteArray lent[] = {
@@ -199,7 +167,7 @@ int main(int argc, char* argv[]) {
         }
 
         t.restart();
-        if (lending::returnItem(folders, name, id, kDate).outcome !=
+        if (lending::returnItem(folders, name, id, kBenchDate).outcome !=
             lending::ReturnOutcome::Returned)
             return 1;
         returnCore.push_back(msSince(t));

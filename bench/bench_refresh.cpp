@@ -4,8 +4,7 @@
 //
 //   build/bench/bench_refresh            (QT_QPA_PLATFORM=offscreen is set by the program)
 
-#include "platform/QtPlatform.h"
-#include "platform/SystemInfo.h"
+#include "BenchPlatform.h"
 #include "shell/MainWindow.h"
 
 #include <QApplication>
@@ -21,25 +20,6 @@
 namespace {
 
 using namespace quillory;
-
-class BenchScreen : public ScreenInfo {
-public:
-    QSize primarySize() const override { return {1024, 768}; }
-};
-class BenchApp : public AppInfo {
-public:
-    QString folder;
-    QString programFolder() const override { return folder; }
-    QString todayLongDate() const override { return QStringLiteral("Saturday, December 05, 2026"); }
-};
-class SilentMessages : public MessageService {
-public:
-    using MessageService::show;
-    MsgAnswer show(const Message& m) override {
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(m.text));
-        return MsgAnswer::Ok;
-    }
-};
 
 void makeRecords(const std::filesystem::path& folder, int count, const char* prefix,
                  bool withLists) {
@@ -93,20 +73,8 @@ int main(int argc, char* argv[]) {
     makeRecords(root / "profiles", 20000, "", true);
     makeRecords(root / "loaned", 20000, "Title ", false);
 
-    SilentMessages messages;
-    QtSettingsStore settings(dir.filePath("Quillory.conf"));
-    LockFileInstanceGuard instance(dir.filePath("quillory.lock"));
-    BenchScreen screen;
-    SystemKeyboardLocks locks;
-    BenchApp appInfo;
-    appInfo.folder = dir.path();
-    QtFolderPicker picker;
-    SystemMemoryStatus memory;
-    SystemOsVersion os;
-    DesktopHelpViewer help;
-    Platform platform{messages, settings, instance, screen, locks,
-                      appInfo,  picker,   memory,   os,     help};
-    MainWindow window(platform);
+    bench::BenchPlatform services(dir.path());
+    MainWindow window(services.platform);
     if (!window.start())
         return 1;
 

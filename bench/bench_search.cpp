@@ -5,10 +5,8 @@
 //
 //   build/bench/bench_search [items]     (QT_QPA_PLATFORM=offscreen unless set otherwise)
 
+#include "BenchPlatform.h"
 #include "items/ItemPanel.h"
-#include "platform/QtPlatform.h"
-#include "platform/SettingsStore.h"
-#include "platform/SystemInfo.h"
 #include "shell/FolderList.h"
 #include "shell/MainWindow.h"
 
@@ -29,40 +27,6 @@
 namespace {
 
 using namespace quillory;
-
-class BenchScreen : public ScreenInfo {
-public:
-    QSize primarySize() const override { return {1024, 768}; }
-};
-class NoLocks : public KeyboardLocks {
-public:
-    LockState state() const override { return {}; }
-};
-class BenchAppInfo : public AppInfo {
-public:
-    QString folder;
-    QString programFolder() const override { return folder; }
-    QString todayLongDate() const override { return QStringLiteral("Saturday, December 05, 2026"); }
-};
-// Any box would stop a real user; here it is counted and reported.
-class CountingMessages : public MessageService {
-public:
-    using MessageService::show;
-    int count = 0;
-    MsgAnswer show(const Message& m) override {
-        ++count;
-        std::fprintf(stderr, "unexpected message: %s\n", qPrintable(m.text));
-        return MsgAnswer::Ok;
-    }
-};
-class NoPicker : public FolderPicker {
-public:
-    QString pickFolder(const QString&) override { return {}; }
-};
-class NoHelp : public HelpViewer {
-public:
-    bool open(const QString&) override { return false; }
-};
 
 // Titles as a catalogue has them: a few words and a number, some on loan.
 std::vector<std::string> makeItems(const std::filesystem::path& stats, int count) {
@@ -124,20 +88,8 @@ int main(int argc, char* argv[]) {
     std::printf("bench_search: %d item records written in %.1f s\n", count,
                 double(setup.elapsed()) / 1000.0);
 
-    CountingMessages messages;
-    QtSettingsStore settings(dir.filePath(QStringLiteral("Quillory.conf")));
-    LockFileInstanceGuard instance(dir.filePath(QStringLiteral("quillory.lock")));
-    BenchScreen screen;
-    NoLocks locks;
-    BenchAppInfo appInfo;
-    appInfo.folder = dir.path();
-    NoPicker picker;
-    SystemMemoryStatus memory;
-    SystemOsVersion osVersion;
-    NoHelp help;
-    Platform platform{messages, settings, instance, screen,    locks,
-                      appInfo,  picker,   memory,   osVersion, help};
-    MainWindow window(platform);
+    bench::BenchPlatform services(dir.path());
+    MainWindow window(services.platform);
     setup.restart();
     if (!window.start())
         return 1;
@@ -200,9 +152,10 @@ int main(int argc, char* argv[]) {
                 "ms; with repaint p95 %.3f ms\n",
                 answer < 5.0 ? "met" : "NOT met", answer,
                 *std::max_element(handled.begin(), handled.end()), percentile(painted, 0.95));
-    if (wrongSelections || messages.count) {
+    const int messageCount = int(services.messages.texts.size());
+    if (wrongSelections || messageCount) {
         std::fprintf(stderr, "%d searches ended on the wrong item, %d messages\n", wrongSelections,
-                     messages.count);
+                     messageCount);
         return 1;
     }
     return 0;

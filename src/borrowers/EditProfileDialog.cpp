@@ -1,6 +1,8 @@
 #include "borrowers/EditProfileDialog.h"
 
 #include "borrowers/BorrowerPanel.h"
+#include "shell/FieldHelpers.h"
+#include "shell/FormLayout.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
@@ -46,27 +48,15 @@ EditProfileDialog::EditProfileDialog(MainContext& context, const QString& profil
     idRow->addWidget(lblProfileInfo);
     idRow->addWidget(lblProfileID, 1);
     auto* fields = new QGridLayout;
-    int row = 0;
-    for (const auto& [label, edit] :
-         {std::pair{lblName, txtName}, std::pair{lblHome, txtHome}, std::pair{Label1, txtCell}}) {
-        label->setBuddy(edit);
-        fields->addWidget(label, row, 0);
-        fields->addWidget(edit, row++, 1);
-        selectAllOnFocus(edit);
-    }
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    addFieldRows(fields, {{lblName, txtName}, {lblHome, txtHome}, {Label1, txtCell}});
+    for (QLineEdit* edit : {txtName, txtHome, txtCell})
+        SelectAllText(edit);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(idRow);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK, cmdCancel}));
 
-    setTabOrder(txtName, txtHome);
-    setTabOrder(txtHome, txtCell);
-    setTabOrder(txtCell, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabChain({txtName, txtHome, txtCell, cmdOK, cmdCancel});
     txtName->setFocus();
 
     m_form = ProfileForm{txtName, txtHome, txtCell};

@@ -3,6 +3,7 @@
 #include "borrowers/BorrowerPanel.h"
 #include "lending/ReturnPanel.h"
 #include "shell/FolderList.h"
+#include "shell/FormLayout.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
@@ -43,14 +44,8 @@ NewProfileDialog::NewProfileDialog(MainContext& context, QWidget* parent)
     txtHome = named(new QLineEdit(frame), "txtHome");
     lblCell = named(new QLabel(QStringLiteral("Cell Number:"), frame), "lblCell");
     txtCell = named(new QLineEdit(frame), "txtCell");
-    auto* fields = new QGridLayout(frame);
-    int row = 0;
-    for (const auto& [label, edit] :
-         {std::pair{lblName, txtName}, std::pair{lblHome, txtHome}, std::pair{lblCell, txtCell}}) {
-        label->setBuddy(edit);
-        fields->addWidget(label, row, 0);
-        fields->addWidget(edit, row++, 1);
-    }
+    addFieldRows(new QGridLayout(frame),
+                 {{lblName, txtName}, {lblHome, txtHome}, {lblCell, txtCell}});
 
     cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK");
     cmdOK->setDefault(true);
@@ -61,20 +56,12 @@ NewProfileDialog::NewProfileDialog(MainContext& context, QWidget* parent)
     idRow->addWidget(lblProfileID);
     idRow->addWidget(lblProfile, 1);
     idRow->addWidget(cmdGenerate);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(idRow);
     layout->addWidget(frame);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdOK, cmdCancel}));
 
-    setTabOrder(cmdGenerate, txtName);
-    setTabOrder(txtName, txtHome);
-    setTabOrder(txtHome, txtCell);
-    setTabOrder(txtCell, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabChain({cmdGenerate, txtName, txtHome, txtCell, cmdOK, cmdCancel});
     cmdGenerate->setFocus();
 
     m_form = ProfileForm{txtName, txtHome, txtCell};

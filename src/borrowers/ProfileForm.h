@@ -2,8 +2,6 @@
 
 #include "borrowers/Borrowers.h"
 
-#include <QColor>
-
 class QLineEdit;
 
 namespace quillory {
@@ -11,9 +9,6 @@ class MainContext;
 }
 
 namespace quillory::borrowers {
-
-// The yellow of a refused field.
-inline const QColor kRefusedColour{255, 255, 0};
 
 // The three text fields of a profile dialog and how they react to a refusal: the refused field
 // turns yellow and takes the focus; any change of a field's text gives it the window colour back.
@@ -29,8 +24,5 @@ struct ProfileForm {
     void refuse(MainContext& context, const FieldRefusal& refusal) const;
     QLineEdit* edit(Field field) const;
 };
-
-// Selects the whole text whenever the field gets the focus, so typing replaces it.
-void selectAllOnFocus(QLineEdit* edit);
 
 } // namespace quillory::borrowers

@@ -1,11 +1,11 @@
 #include "info/VersionHistoryWindow.h"
 
 #include "info/VersionHistory.h"
+#include "shell/FormLayout.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -29,12 +29,9 @@ VersionHistoryWindow::VersionHistoryWindow(MainContext& context, QWidget* parent
     cmdClose->setDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &VersionHistoryWindow::cmdClose_Click);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(RichTextBox1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdClose}));
     resize(560, 420);
 
     // Form_Load

@@ -1,20 +1,16 @@
 #include "items/EditItemDialog.h"
 
-#include "items/FieldHelpers.h"
+#include "items/ItemForm.h"
 #include "items/ItemPanel.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace quillory {
-
-using items::ItemField;
 
 EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
                                const records::ItemRecord& record, QWidget* parent)
@@ -45,67 +41,23 @@ EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
                                                  {lblPrice, txtItemPrice},
                                                  {lblSerialNum, txtItemSerialNum},
                                                  {lblPublisher, txtItemPublisher}};
-    int row = 1;
-    for (const auto& [label, edit] : rows) {
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1);
-        items::SelectAllText(edit);
-        // Serial number and publisher turn yellow only for a character the files cannot
-        // hold; typing clears that like any other refusal.
-        items::resetColourOnChange(edit);
-    }
-    grid->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSaveEdit);
-    buttons->addWidget(cmdClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    setMinimumWidth(360);
-
-    QWidget::setTabOrder(txtItemLanguage, txtItemPrice);
-    QWidget::setTabOrder(txtItemPrice, txtItemSerialNum);
-    QWidget::setTabOrder(txtItemSerialNum, txtItemPublisher);
-    QWidget::setTabOrder(txtItemPublisher, cmdSaveEdit);
-    QWidget::setTabOrder(cmdSaveEdit, cmdClose);
+    items::layOutItemForm(this, grid, rows, 1, cmdSaveEdit, cmdClose);
+    m_form =
+        items::ItemForm{nullptr, txtItemLanguage, txtItemPrice, txtItemSerialNum, txtItemPublisher};
     txtItemLanguage->setFocus(Qt::OtherFocusReason);
 
     connect(cmdSaveEdit, &QPushButton::clicked, this, &EditItemDialog::cmdSaveEdit_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 }
 
-QLineEdit* EditItemDialog::field(ItemField which) const {
-    switch (which) {
-    case ItemField::Language:
-        return txtItemLanguage;
-    case ItemField::Price:
-        return txtItemPrice;
-    case ItemField::SerialNumber:
-        return txtItemSerialNum;
-    case ItemField::Publisher:
-        return txtItemPublisher;
-    case ItemField::Title:
-        break;
-    }
-    return nullptr;
-}
-
 void EditItemDialog::cmdSaveEdit_Click() {
-    const items::ItemFields typed{{},
-                                  txtItemLanguage->text(),
-                                  txtItemPrice->text(),
-                                  txtItemSerialNum->text(),
-                                  txtItemPublisher->text()};
+    const items::ItemFields typed = m_form.fields();
     const items::EditOutcome outcome = items::saveItemEdit(
         m_path, lblItemTitle->text(), m_context.sessionDate(), typed, QLocale::system());
     m_context.messages().show(outcome.message);
     if (outcome.kind != items::EditOutcome::Kind::Saved) {
         // Refused or canceled: the dialog stays open with the fields as typed.
-        if (outcome.field)
-            if (QLineEdit* edit = field(*outcome.field))
-                items::markRefused(edit);
+        m_form.refuse(outcome.field);
         return;
     }
     close();

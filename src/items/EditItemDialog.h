@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ItemCatalogue.h"
+#include "items/ItemForm.h"
 
 #include <QDialog>
 
@@ -39,10 +40,9 @@ public:
     void cmdSaveEdit_Click();
 
 private:
-    QLineEdit* field(items::ItemField which) const;
-
     MainContext& m_context;
     const QString m_path;
+    items::ItemForm m_form;
 };
 
 } // namespace quillory

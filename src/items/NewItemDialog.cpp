@@ -1,20 +1,17 @@
 #include "items/NewItemDialog.h"
 
-#include "items/FieldHelpers.h"
+#include "items/ItemForm.h"
 #include "shell/BusyCursor.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace quillory {
 
-using items::ItemField;
 using items::ItemFields;
 
 NewItemDialog::NewItemDialog(MainContext& context, QWidget* parent)
@@ -43,41 +40,12 @@ NewItemDialog::NewItemDialog(MainContext& context, QWidget* parent)
                                                  {lblPrice, txtItemPrice},
                                                  {lblSerialNum, txtItemSerialNum},
                                                  {lblPublisher, txtItemPublisher}};
-    int row = 0;
-    for (const auto& [label, edit] : rows) {
-        label->setBuddy(edit);
-        grid->addWidget(label, row, 0);
-        grid->addWidget(edit, row++, 1);
-        items::SelectAllText(edit);
-    }
-    grid->setColumnStretch(1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdSave);
-    buttons->addWidget(cmdClose);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    setMinimumWidth(360);
+    items::layOutItemForm(this, grid, rows, 0, cmdSave, cmdClose);
+    m_form = items::ItemForm{txtItemTitle, txtItemLanguage, txtItemPrice, txtItemSerialNum,
+                             txtItemPublisher};
 
-    QWidget::setTabOrder(txtItemTitle, txtItemLanguage);
-    QWidget::setTabOrder(txtItemLanguage, txtItemPrice);
-    QWidget::setTabOrder(txtItemPrice, txtItemSerialNum);
-    QWidget::setTabOrder(txtItemSerialNum, txtItemPublisher);
-    QWidget::setTabOrder(txtItemPublisher, cmdSave);
-    QWidget::setTabOrder(cmdSave, cmdClose);
-
-    // Serial number and publisher turn yellow only for a character the files cannot hold;
-    // typing clears that like any other refusal.
-    for (const auto& [label, edit] : rows)
-        items::resetColourOnChange(edit);
     connect(cmdSave, &QPushButton::clicked, this, &NewItemDialog::cmdSave_Click);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-}
-
-ItemFields NewItemDialog::fields() const {
-    return ItemFields{txtItemTitle->text(), txtItemLanguage->text(), txtItemPrice->text(),
-                      txtItemSerialNum->text(), txtItemPublisher->text()};
 }
 
 void NewItemDialog::setFields(const ItemFields& fields) {
@@ -88,24 +56,8 @@ void NewItemDialog::setFields(const ItemFields& fields) {
     txtItemPublisher->setText(fields.publisher);
 }
 
-QLineEdit* NewItemDialog::field(ItemField which) const {
-    switch (which) {
-    case ItemField::Title:
-        return txtItemTitle;
-    case ItemField::Language:
-        return txtItemLanguage;
-    case ItemField::Price:
-        return txtItemPrice;
-    case ItemField::SerialNumber:
-        return txtItemSerialNum;
-    case ItemField::Publisher:
-        return txtItemPublisher;
-    }
-    return nullptr;
-}
-
 void NewItemDialog::cmdSave_Click() {
-    const ItemFields typed = fields();
+    const ItemFields typed = m_form.fields();
     items::CreateOutcome outcome;
     {
         BusyCursor busy;
@@ -115,8 +67,7 @@ void NewItemDialog::cmdSave_Click() {
     const MsgAnswer answer = m_context.messages().show(outcome.message);
     switch (outcome.kind) {
     case items::CreateOutcome::Kind::Refused:
-        if (outcome.field)
-            items::markRefused(field(*outcome.field));
+        m_form.refuse(outcome.field);
         return;
     case items::CreateOutcome::Kind::Duplicate:
     case items::CreateOutcome::Kind::Failed:

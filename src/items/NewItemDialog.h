@@ -1,6 +1,7 @@
 #pragma once
 
 #include "items/ItemCatalogue.h"
+#include "items/ItemForm.h"
 
 #include <QDialog>
 
@@ -37,11 +38,10 @@ public:
     void cmdSave_Click();
 
 private:
-    items::ItemFields fields() const;
     void setFields(const items::ItemFields& fields);
-    QLineEdit* field(items::ItemField which) const;
 
     MainContext& m_context;
+    items::ItemForm m_form;
 };
 
 } // namespace quillory

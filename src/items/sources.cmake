@@ -3,7 +3,7 @@ target_sources(quillory_core PRIVATE
 )
 target_sources(quillory_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/EditItemDialog.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/FieldHelpers.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ItemForm.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ItemPanel.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NewItemDialog.cpp
 )

@@ -4,6 +4,7 @@
 #include "items/ItemPanel.h"
 #include "lending/Lending.h"
 #include "shell/FolderList.h"
+#include "shell/FormLayout.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
@@ -56,11 +57,7 @@ BorrowDialog::BorrowDialog(MainContext& context, QWidget* parent)
     side->addWidget(lblStep);
     side->addWidget(lblNote);
     side->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdBorrow);
-    buttons->addWidget(Command1);
-    side->addLayout(buttons);
+    side->addLayout(buttonRow({cmdBorrow, Command1}));
     auto* body = new QHBoxLayout;
     body->addWidget(filBorrow, 1);
     body->addLayout(side, 2);

@@ -2,9 +2,9 @@
 
 #include "platform/MessageService.h"
 #include "records/LoanList.h"
+#include "shell/FormLayout.h"
 #include "shell/Named.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -33,14 +33,11 @@ ItemListWindow::ItemListWindow(MessageService& messages, const QString& loanList
     cmdClose->setDefault(true);
     connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClose);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(lblName);
     layout->addWidget(List1, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({cmdClose}));
     resize(360, 320);
 
     lblName->setText(borrowerName);

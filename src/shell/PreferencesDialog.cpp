@@ -1,6 +1,7 @@
 #include "shell/PreferencesDialog.h"
 
 #include "shell/FolderSettings.h"
+#include "shell/FormLayout.h"
 #include "shell/MainContext.h"
 #include "shell/Named.h"
 
@@ -69,10 +70,8 @@ PreferencesDialog::PreferencesDialog(MainContext& context, QWidget* parent)
     layout->addLayout(buttons);
     resize(480, sizeHint().height());
 
-    QWidget* order[] = {txtLoaned,  cmdBrowse1, txtProfiles, cmdBrowse2, txtStats,
-                        cmdBrowse3, cmdDefault, cmdOK,       cmdCancel,  cmdApply};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+    setTabChain({txtLoaned, cmdBrowse1, txtProfiles, cmdBrowse2, txtStats, cmdBrowse3, cmdDefault,
+                 cmdOK, cmdCancel, cmdApply});
 
     connect(cmdBrowse1, &QPushButton::clicked, this, &PreferencesDialog::cmdBrowse1_Click);
     connect(cmdBrowse2, &QPushButton::clicked, this, &PreferencesDialog::cmdBrowse2_Click);

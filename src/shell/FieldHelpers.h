@@ -2,7 +2,7 @@
 
 class QLineEdit;
 
-namespace quillory::items {
+namespace quillory {
 
 // SelectAllText: from now on the whole text of the field is selected whenever it gets the focus,
 // by keyboard or by a click, so typing replaces the value.
@@ -13,4 +13,4 @@ void markRefused(QLineEdit* field);
 // Typing in the field turns it back to the window colour.
 void resetColourOnChange(QLineEdit* field);
 
-} // namespace quillory::items
+} // namespace quillory
