@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang and runs each for a bounded time over its seed corpus.
+#   fuzz/run.sh SECONDS [TARGET...]     e.g. fuzz/run.sh 60, fuzz/run.sh 10 fuzz_item_record
+# SECONDS=0 only replays the seed corpora. Any crash, leak, sanitizer report or broken
+# expectation fails the run; the input that caused it is kept in $BUILD_DIR/fuzz-artifacts.
+# Environment: BUILD_DIR (default build-fuzz), JOBS (build jobs), CXX (default clang++).
+set -euo pipefail
+
+if [[ $# -lt 1 || ! "$1" =~ ^[0-9]+$ ]]; then
+    echo "usage: $0 SECONDS [TARGET...]" >&2
+    exit 2
+fi
+seconds=$1
+shift
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build-fuzz}
+[[ "$build" = /* ]] || build=$root/$build
+jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
+all_targets=(fuzz_record_lines fuzz_item_record fuzz_profile_record fuzz_loan_record fuzz_loan_list
+             fuzz_settings)
+targets=("$@")
+[[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
+    -DQUILLORY_FUZZ=ON -DQUILLORY_TESTS=OFF -DQUILLORY_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+
+mkdir -p "$build/fuzz-artifacts" "$build/fuzz-logs"
+# The files the targets write for each input: in memory when the system has /dev/shm.
+if [[ -d /dev/shm && -w /dev/shm ]]; then
+    export QUILLORY_FUZZ_SCRATCH=/dev/shm/quillory-fuzz-run-$$
+else
+    export QUILLORY_FUZZ_SCRATCH=$build/fuzz-scratch
+fi
+trap 'rm -rf "$QUILLORY_FUZZ_SCRATCH"' EXIT
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+failed=()
+summary=()
+for target in "${targets[@]}"; do
+    seeds=$root/fuzz/corpus/$target
+    work=$build/fuzz-work/$target # new inputs found go here, never into the repository
+    log=$build/fuzz-logs/$target.log
+    mkdir -p "$work"
+    if [[ "$seconds" -eq 0 ]]; then
+        limit=(-runs=0)
+    else
+        limit=(-max_total_time="$seconds")
+    fi
+    echo "== $target (${seconds}s)"
+    set +e
+    "$build/fuzz/$target" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+        -dict="$root/fuzz/records.dict" -print_final_stats=1 \
+        -artifact_prefix="$build/fuzz-artifacts/$target-" "$work" "$seeds" >"$log" 2>&1
+    rc=$?
+    set -e
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+    speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+    if [[ $rc -ne 0 ]] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|expectation failed' "$log"; then
+        failed+=("$target")
+        echo "FAILED: $target (exit $rc); log: $log"
+        grep -E 'ERROR:|runtime error:|expectation failed|SUMMARY:|Test unit written' "$log" | head -20 || true
+        summary+=("$(printf '%-22s %12s %10s  FAILED' "$target" "${runs:-?}" "${speed:-?}")")
+    else
+        summary+=("$(printf '%-22s %12s %10s  ok' "$target" "${runs:-?}" "${speed:-?}")")
+    fi
+done
+
+printf '%-22s %12s %10s  %s\n' target executions exec/s result
+printf '%s\n' "${summary[@]}"
+if [[ ${#failed[@]} -gt 0 ]]; then
+    echo "fuzzing failed: ${failed[*]}" >&2
+    exit 1
+fi
