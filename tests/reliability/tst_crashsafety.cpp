@@ -41,6 +41,8 @@ using State = QMap<QString, QByteArray>;
 constexpr int kLastStep = 23; // four times round the six-step cycle
 constexpr int kMinKills = 500;
 constexpr int kMaxSeconds = 400;
+// The child's pause before each change: kills land between changes as well as inside them.
+constexpr int kPauseMicroseconds = 300;
 
 State stateOf(const QString& programFolder) {
     State state;
@@ -68,7 +70,7 @@ QString relative(const QString& programFolder, const QString& path) {
 // The child process, its progress lines read from a pipe.
 class Child {
 public:
-    Child(const QString& programFolder, int first, int last) {
+    Child(const QString& programFolder, int first, int last, int pauseMicroseconds) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
@@ -78,9 +80,10 @@ public:
         const QByteArray exe = QUILLORY_CRASH_CHILD;
         const QByteArray folder = QFile::encodeName(programFolder);
         const QByteArray from = QByteArray::number(first), to = QByteArray::number(last);
-        char* argv[] = {const_cast<char*>(exe.constData()), const_cast<char*>(folder.constData()),
-                        const_cast<char*>(from.constData()), const_cast<char*>(to.constData()),
-                        nullptr};
+        const QByteArray pause = QByteArray::number(pauseMicroseconds);
+        char* argv[] = {const_cast<char*>(exe.constData()),   const_cast<char*>(folder.constData()),
+                        const_cast<char*>(from.constData()),  const_cast<char*>(to.constData()),
+                        const_cast<char*>(pause.constData()), nullptr};
         if (posix_spawn(&m_pid, exe.constData(), &actions, nullptr, argv, environ) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
@@ -184,7 +187,7 @@ void TestCrashSafety::initTestCase() {
     TestFolders timed;
     timed.makeAll();
     put(timed.programFolder(), m_states[0]);
-    Child child(timed.programFolder(), 0, 11);
+    Child child(timed.programFolder(), 0, 11, kPauseMicroseconds);
     QVERIFY(child.started());
     QVERIFY(child.waitFor("B 0", 10000));
     QElapsedTimer clock;
@@ -225,14 +228,15 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         put(program, m_states[first]);
 
         // Aim at one of the four changes of the first step (or at its reads before them), then
-        // let a random part of a change's time go by.
+        // let a random part of the pause and the change's time go by.
         const int aim = int(random.bounded(5));
-        Child child(program, first, kLastStep);
+        Child child(program, first, kLastStep, kPauseMicroseconds);
         QVERIFY(child.started());
         QVERIFY(child.waitFor("B " + QByteArray::number(first), 10000));
         if (aim > 0)
             QVERIFY(child.waitFor("S " + QByteArray::number(aim), 10000));
-        sleepMicroseconds(qint64(random.bounded(0.4 * double(m_stepMicroseconds))));
+        sleepMicroseconds(
+            qint64(random.bounded(kPauseMicroseconds + 0.4 * double(m_stepMicroseconds))));
         if (!child.kill()) {
             QVERIFY2(child.exitedNormally(), "the child ends only by the kill or at its end");
             continue;
