@@ -115,6 +115,7 @@ ReturnResult repair(ReturnResult result, const QString& loanPath, const QString&
     const RepairResult repaired = repairLoanFromItem(loanPath, itemPath, sessionDate);
     if (!repaired.ok()) {
         result.outcome = ReturnOutcome::RepairFailed;
+        result.repairWriteFailed = repaired.error == RepairError::WriteFailed;
         result.detail += (result.detail.isEmpty() ? QString() : QStringLiteral("; ")) +
                          QStringLiteral("repair: ") + repaired.detail;
         return result;

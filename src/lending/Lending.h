@@ -46,6 +46,8 @@ struct ReturnResult {
     int filesWritten = 0;
     QString title; // the item's title when read, else the loan record's, else the file name
     QString detail;
+    // With RepairFailed: the item record was fine but the loan record could not be written.
+    bool repairWriteFailed = false;
 };
 
 // Takes the item back from the borrower: item record back to available, loan record deleted,

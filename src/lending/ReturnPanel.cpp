@@ -42,10 +42,14 @@ QString cannotOpenLoanText(const QString& title) {
 
 // A return whose repair finds no borrower block to rebuild the loan record from: the item
 // record is missing, or a return that stopped part-way already made it available again.
-QString repairFailedText(const QString& title, int filesWritten) {
-    return QStringLiteral("Quillory! QD cannot return the item ") + title +
-           QStringLiteral(". Its item record is missing or does not show it on loan, so the loan "
-                          "record cannot be rebuilt.\r") +
+QString repairFailedText(const QString& title, int filesWritten, bool writeFailed) {
+    // A full disk or a read-only folder is told apart: the records themselves are fine.
+    const QString why =
+        writeFailed ? QStringLiteral(". Its loan record could not be written (is the disk full or "
+                                     "the folder read-only?), so it cannot be rebuilt.\r")
+                    : QStringLiteral(". Its item record is missing or does not show it on loan, "
+                                     "so the loan record cannot be rebuilt.\r");
+    return QStringLiteral("Quillory! QD cannot return the item ") + title + why +
            (filesWritten == 0 ? QStringLiteral("No file was changed.")
                               : QStringLiteral("The return stopped part-way; the files already "
                                                "written stay as they are."));
@@ -164,8 +168,9 @@ void ReturnPanel::filLoaned_DblClick() {
                                   MsgIcon::Exclamation);
         break;
     case lending::ReturnOutcome::RepairFailed:
-        m_context.messages().show(repairFailedText(result.title, result.filesWritten), kErrorTitle,
-                                  MsgIcon::Exclamation);
+        m_context.messages().show(
+            repairFailedText(result.title, result.filesWritten, result.repairWriteFailed),
+            kErrorTitle, MsgIcon::Exclamation);
         break;
     default:
         break;

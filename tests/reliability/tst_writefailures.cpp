@@ -340,6 +340,9 @@ void TestWriteFailures::returnPanelReportsAndKeepsRecords() {
     QCOMPARE(w.h.messages().shown.size(), 1);
     QCOMPARE(w.h.messages().shown.first().title, QString("Error"));
     QVERIFY(w.h.messages().shown.first().text.contains("Dune"));
+    // The records are fine; the message must blame the disk, not the item record.
+    QVERIFY2(w.h.messages().shown.first().text.contains("could not be written"),
+             qPrintable(w.h.messages().shown.first().text));
     QCOMPARE(changed(before, snapshot(w.h.dir.root())), QStringList());
 
     // A click on a loan record that lost lines: the repair cannot write it, and says so.
