@@ -211,4 +211,25 @@ ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
     return result;
 }
 
+BorrowerDetails borrowerDetails(const Folders& folders, const QString& itemFileName) {
+    BorrowerDetails details;
+    const QString path = folders.itemPath(itemFileName);
+    if (!CheckExist(path)) {
+        details.kind = BorrowerDetails::Kind::Missing;
+        return details;
+    }
+    const ItemReadResult read = readItem(path, kItemOnLoanLines);
+    if (!read.ok() || !read.record.borrower)
+        return details;
+    const ItemRecord& item = read.record;
+    details.kind = BorrowerDetails::Kind::Shown;
+    details.text =
+        QStringList{QStringLiteral("The title ") + item.title + QStringLiteral(" is borrowed by: "),
+                    QStringLiteral("ID:   ") + item.borrower->profileId,
+                    QStringLiteral("Name: ") + item.borrower->name,
+                    QStringLiteral("Number: ") + item.borrower->loanCount}
+            .join(QLatin1Char('\r'));
+    return details;
+}
+
 } // namespace quillory::lending

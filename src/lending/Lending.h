@@ -57,6 +57,18 @@ struct ReturnResult {
 ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
                         const QString& profileId, const QString& sessionDate);
 
+// Who has an item on loan, from the borrower block of its record (as it was when lent).
+struct BorrowerDetails {
+    enum class Kind {
+        Shown,     // text holds the four lines, joined with "\r"
+        Missing,   // the item record is gone
+        Unreadable // fewer than 12 lines, or the file cannot be read
+    };
+    Kind kind = Kind::Unreadable;
+    QString text;
+};
+BorrowerDetails borrowerDetails(const Folders& folders, const QString& itemFileName);
+
 // Fault injection: called with the step (1 to 4) just before each of the four file changes of a
 // lend or a return. The program never sets one; tests use it to make one change fail.
 using StepHook = std::function<void(int step)>;

@@ -1,5 +1,7 @@
 #include "lending/LendingActions.h"
 
+#include "lending/Lending.h"
+
 #include "borrowers/BorrowerPanel.h"
 #include "items/ItemPanel.h"
 #include "lending/BorrowDialog.h"
@@ -37,26 +39,22 @@ void showBorrowerDetails(MainContext& context) {
                                 kAppTitle, MsgIcon::Information);
         return;
     }
-    const QString path = context.folders().itemPath(items.filStats->selectedFileName());
-    if (!CheckExist(path)) {
+    const lending::BorrowerDetails details =
+        lending::borrowerDetails(context.folders(), items.filStats->selectedFileName());
+    switch (details.kind) {
+    case lending::BorrowerDetails::Kind::Missing:
         // Deleted behind the program's back: the panel stops showing it, without a word.
         items.clearValues();
         items.cmdBorrowerDetails->hide();
         items.cmdBorrowerDetails->setEnabled(false);
         return;
-    }
-    const records::ItemReadResult read = records::readItem(path, records::kItemOnLoanLines);
-    if (!read.ok()) {
+    case lending::BorrowerDetails::Kind::Unreadable:
         context.messages().show(kCannotOpenItem, QStringLiteral("Error"), MsgIcon::Information);
         return;
+    case lending::BorrowerDetails::Kind::Shown:
+        context.messages().show(details.text, kAppTitle, MsgIcon::Information);
+        return;
     }
-    const records::ItemRecord& item = read.record;
-    const QStringList lines{QStringLiteral("The title ") + item.title +
-                                QStringLiteral(" is borrowed by: "),
-                            QStringLiteral("ID:   ") + item.borrower->profileId,
-                            QStringLiteral("Name: ") + item.borrower->name,
-                            QStringLiteral("Number: ") + item.borrower->loanCount};
-    context.messages().show(lines.join(QLatin1Char('\r')), kAppTitle, MsgIcon::Information);
 }
 
 void showItemList(MainContext& context) {
