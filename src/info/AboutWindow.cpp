@@ -147,14 +147,4 @@ void AboutWindow::cmdOK_Click() {
     close();
 }
 
-void AboutWindow::done(int result) {
-    m_context.setMainEnabled(true);
-    QDialog::done(result);
-}
-
-void AboutWindow::closeEvent(QCloseEvent* event) {
-    m_context.setMainEnabled(true);
-    QDialog::closeEvent(event);
-}
-
 } // namespace quillory::info

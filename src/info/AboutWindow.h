@@ -47,11 +47,6 @@ public:
     // Where the credits are, in twips from the panel's top.
     int creditsTop() const { return m_scroller.top(); }
 
-    void done(int result) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     void placeCredits();
 

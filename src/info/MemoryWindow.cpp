@@ -152,13 +152,11 @@ void MemoryWindow::cmdCloseMem_Click() {
 
 void MemoryWindow::done(int result) {
     Timer1->stop();
-    m_context.setMainEnabled(true);
     QDialog::done(result);
 }
 
 void MemoryWindow::closeEvent(QCloseEvent* event) {
     Timer1->stop();
-    m_context.setMainEnabled(true);
     QDialog::closeEvent(event);
 }
 

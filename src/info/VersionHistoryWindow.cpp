@@ -49,14 +49,4 @@ void VersionHistoryWindow::cmdClose_Click() {
     close();
 }
 
-void VersionHistoryWindow::done(int result) {
-    m_context.setMainEnabled(true);
-    QDialog::done(result);
-}
-
-void VersionHistoryWindow::closeEvent(QCloseEvent* event) {
-    m_context.setMainEnabled(true);
-    QDialog::closeEvent(event);
-}
-
 } // namespace quillory::info

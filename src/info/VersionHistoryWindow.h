@@ -22,10 +22,6 @@ public:
     QPushButton* cmdClose = nullptr;
 
     void cmdClose_Click();
-    void done(int result) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     MainContext& m_context;

@@ -92,7 +92,7 @@ public:
     virtual QWidget* showWindow(const QString& key, const std::function<QWidget*()>& create) = 0;
     virtual QWidget* openWindow(const QString& key) const = 0;
     // Windows that stand in for modal ones disable the main window while open. The window
-    // itself stays usable; call setMainEnabled(true) however it closes.
+    // itself stays usable, and the main window is enabled again however the window closes.
     virtual void disableMainFor(QWidget* window) = 0;
     virtual void setMainEnabled(bool enabled) = 0;
 };

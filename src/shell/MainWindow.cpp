@@ -324,8 +324,22 @@ QWidget* MainWindow::openWindow(const QString& key) const {
 
 void MainWindow::disableMainFor(QWidget* window) {
     setEnabled(false);
-    if (window)
-        window->setEnabled(true);
+    if (!window)
+        return;
+    window->setEnabled(true);
+    // However the window goes (its button, the frame's close control, Esc, deletion), the main
+    // window comes back: watched here once rather than in every such window.
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, [this] { setEnabled(true); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A spontaneous hide is the window being minimised, not closed.
+    if (event->type() == QEvent::Hide && !event->spontaneous()) {
+        setEnabled(true);
+        watched->removeEventFilter(this);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::setMainEnabled(bool enabled) {
