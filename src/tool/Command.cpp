@@ -1,0 +1,100 @@
+#include "tool/Command.h"
+
+#include "platform/SettingsStore.h"
+#include "shell/FolderSettings.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <algorithm>
+
+namespace quillory::tool {
+
+namespace {
+std::vector<Command>& registry() {
+    static std::vector<Command> list;
+    return list;
+}
+
+const QString kStats = QStringLiteral("stats");
+const QString kProfiles = QStringLiteral("profiles");
+const QString kLoaned = QStringLiteral("loaned");
+const QString kSettings = QStringLiteral("settings");
+} // namespace
+
+void CommandContext::print(const QString& text) const {
+    out.write(text.toUtf8());
+}
+
+void CommandContext::printError(const QString& text) const {
+    err.write(text.toUtf8());
+}
+
+const std::vector<Command>& commands() {
+    return registry();
+}
+
+Registration::Registration(Command command) {
+    auto& list = registry();
+    const auto at = std::lower_bound(list.begin(), list.end(), command.name,
+                                     [](const Command& c, const QString& n) { return c.name < n; });
+    list.insert(at, std::move(command));
+}
+
+std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& context) {
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(context.arguments)) {
+        context.printError(parser.errorText() + QLatin1Char('\n'));
+        context.printError(QStringLiteral("Try '%1 --help'.\n").arg(context.arguments.value(0)));
+        return ExitUsage;
+    }
+    if (parser.isSet(help)) {
+        // helpText() names the program as invoked; the usage line should name the subcommand.
+        QString text = parser.helpText();
+        const QString binary = QCoreApplication::arguments().value(0);
+        if (!binary.isEmpty() && text.startsWith(QStringLiteral("Usage: ") + binary))
+            text.replace(7, binary.size(), context.arguments.value(0));
+        context.print(text);
+        return ExitOk;
+    }
+    return std::nullopt;
+}
+
+void addFolderOptions(QCommandLineParser& parser) {
+    parser.addOption({kStats, QStringLiteral("Folder of item records."), QStringLiteral("DIR")});
+    parser.addOption({kProfiles, QStringLiteral("Folder of borrower profiles and loan lists."),
+                      QStringLiteral("DIR")});
+    parser.addOption({kLoaned, QStringLiteral("Folder of loan records."), QStringLiteral("DIR")});
+    parser.addOption({kSettings,
+                      QStringLiteral("Read the folders from this settings file instead of the "
+                                     "program's own settings."),
+                      QStringLiteral("FILE")});
+}
+
+std::optional<Folders> resolveFolders(const QCommandLineParser& parser, CommandContext& context) {
+    std::unique_ptr<QtSettingsStore> store =
+        parser.isSet(kSettings) ? std::make_unique<QtSettingsStore>(parser.value(kSettings))
+                                : std::make_unique<QtSettingsStore>();
+    const Folders stored = FolderSettings::read(*store);
+    const Folders defaults = FolderSettings::defaults(QCoreApplication::applicationDirPath());
+    const auto pick = [&](const QString& option, const QString& fromStore,
+                          const QString& fallback) {
+        if (parser.isSet(option))
+            return CheckDirName(parser.value(option));
+        return fromStore.isEmpty() ? fallback : CheckDirName(fromStore);
+    };
+    Folders folders{pick(kProfiles, stored.profiles, defaults.profiles),
+                    pick(kStats, stored.stats, defaults.stats),
+                    pick(kLoaned, stored.loaned, defaults.loaned)};
+    bool ok = true;
+    for (const QString& path : {folders.stats, folders.profiles, folders.loaned}) {
+        if (!folderExists(path)) {
+            context.printError(QStringLiteral("quillory-tool: no such folder: %1\n").arg(path));
+            ok = false;
+        }
+    }
+    if (!ok)
+        return std::nullopt;
+    return folders;
+}
+
+} // namespace quillory::tool

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "records/Paths.h"
+
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QCommandLineParser;
+
+namespace quillory::tool {
+
+// Exit statuses shared by every subcommand.
+enum ExitStatus : int { ExitOk = 0, ExitFindings = 1, ExitUsage = 2 };
+
+// What a subcommand gets: its own arguments (argv[0] is "quillory-tool <name>") and the two
+// output streams. Tests hand in buffers; the program hands in stdout and stderr.
+struct CommandContext {
+    QStringList arguments;
+    QIODevice& out;
+    QIODevice& err;
+    bool outIsTerminal = false; // colour only then
+    bool errIsTerminal = false; // progress lines only then
+
+    void print(const QString& text) const;      // UTF-8 to out
+    void printError(const QString& text) const; // UTF-8 to err
+};
+
+struct Command {
+    QString name;
+    QString summary; // one line for "quillory-tool --help"
+    std::function<int(CommandContext&)> run;
+};
+
+// Every registered subcommand, sorted by name.
+const std::vector<Command>& commands();
+
+// A subcommand registers itself from its own source file:
+//     static const quillory::tool::Registration reg{{"name", "summary", &runName}};
+// and its file is added to src/tool/sources.cmake; nothing else needs to change.
+struct Registration {
+    explicit Registration(Command command);
+};
+
+// Parses the subcommand's arguments. "--help" prints the subcommand's help on out and yields
+// ExitOk; a usage error is printed on err with the help hint and yields ExitUsage. Empty when
+// the command should go on.
+std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& context);
+
+// The folder options every subcommand that reads the library shares: --stats, --profiles,
+// --loaned name a folder each, --settings an INI file written by the program; a folder not named
+// comes from the program's own settings store, and where that is empty, from the default
+// folders beside the installed program.
+void addFolderOptions(QCommandLineParser& parser);
+// The three folders, each ending in the separator; a folder that does not exist is reported on
+// err and yields empty.
+std::optional<Folders> resolveFolders(const QCommandLineParser& parser, CommandContext& context);
+
+} // namespace quillory::tool
