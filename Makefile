@@ -8,9 +8,10 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
 # Build: compiler, CMake, Qt 6 and X11 headers. Tests: Xvfb, a window manager and xdotool for
 # the real-window smoke tests. Help: chmcmd (fp-utils) compiles the help file. Fuzzing: clang.
+# quillory-tool reads and writes CSV with libcsv.
 PACKAGES := cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev libx11-dev \
             libxkbcommon-dev xvfb xauth xdotool openbox x11-utils fp-utils \
-            clang libclang-rt-14-dev
+            clang libclang-rt-14-dev libcsv-dev
 
 .PHONY: all deps configure build run test clean format
 

@@ -244,41 +244,47 @@ ItemFields prepareNextItem(const ItemFields& saved) {
     return next;
 }
 
+std::optional<Refusal> checkNewItem(const ItemFields& fields, const QLocale& locale) {
+    if (fields.title.trimmed().isEmpty())
+        return refuse(kInvalidTitle, ItemField::Title);
+    if (fields.language.trimmed().isEmpty())
+        return refuse(kInvalidLanguage, ItemField::Language);
+    if (!isNumericPrice(fields.price, locale))
+        return refuse(kInvalidPrice, ItemField::Price);
+    return storageRefusal(fields, true);
+}
+
+ItemRecord newItemRecord(const ItemFields& fields, const QString& sessionDate) {
+    return ItemRecord{fields.title,
+                      sessionDate,
+                      records::kAvailable,
+                      records::normaliseLanguage(fields.language),
+                      records::normalisePrice(fields.price),
+                      fields.serialNumber,
+                      fields.publisher,
+                      std::nullopt};
+}
+
+Message alreadyCreatedMessage() {
+    return Message{kAlreadyCreated, kAppTitle, MsgIcon::None, MsgButtons::Ok};
+}
+
 CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
                          const ItemFields& fields, const QLocale& locale) {
+    if (const std::optional<Refusal> r = checkNewItem(fields, locale))
+        return CreateOutcome{CreateOutcome::Kind::Refused, r->message, r->field, {}};
     CreateOutcome outcome;
-    auto refused = [&outcome](const Refusal& r) {
-        outcome.kind = CreateOutcome::Kind::Refused;
-        outcome.message = r.message;
-        outcome.field = r.field;
-        return outcome;
-    };
-    if (fields.title.trimmed().isEmpty())
-        return refused(refuse(kInvalidTitle, ItemField::Title));
-    if (fields.language.trimmed().isEmpty())
-        return refused(refuse(kInvalidLanguage, ItemField::Language));
-    if (!isNumericPrice(fields.price, locale))
-        return refused(refuse(kInvalidPrice, ItemField::Price));
-    if (auto r = storageRefusal(fields, true))
-        return refused(*r);
 
     outcome.fileName = records::itemFileName(fields.title);
     const QString path = folders.itemPath(outcome.fileName);
     if (CheckExist(path)) {
         outcome.kind = CreateOutcome::Kind::Duplicate;
-        outcome.message = Message{kAlreadyCreated, kAppTitle, MsgIcon::None, MsgButtons::Ok};
+        outcome.message = alreadyCreatedMessage();
         return outcome;
     }
 
-    ItemRecord record;
-    record.title = fields.title;
-    record.dateCreated = sessionDate;
-    record.status = records::kAvailable;
-    record.language = records::normaliseLanguage(fields.language);
-    record.price = records::normalisePrice(fields.price);
-    record.serialNumber = fields.serialNumber;
-    record.publisher = fields.publisher;
-    const records::WriteResult written = records::writeItem(path, record);
+    const records::WriteResult written =
+        records::writeItem(path, newItemRecord(fields, sessionDate));
     if (!written.ok()) {
         outcome.kind = CreateOutcome::Kind::Failed;
         outcome.message = Message{QStringLiteral("The title %1 could not be saved: %2.\rThe new "
@@ -355,14 +361,10 @@ EditOutcome saveItemEdit(const QString& path, const QString& title, const QStrin
         return ended(EditOutcome::Kind::NotAvailable,
                      notAvailableMessage(title, current.record.status));
 
-    ItemRecord record;
+    // As created, except that the title stays and the language is kept as typed.
+    ItemRecord record = newItemRecord(fields, sessionDate);
     record.title = title;
-    record.dateCreated = sessionDate;
-    record.status = records::kAvailable;
     record.language = fields.language;
-    record.price = records::normalisePrice(fields.price);
-    record.serialNumber = fields.serialNumber;
-    record.publisher = fields.publisher;
     const records::WriteResult written = records::writeItem(path, record);
     if (!written.ok())
         return ended(EditOutcome::Kind::Failed,

@@ -64,6 +64,14 @@ struct CreateOutcome {
     QString fileName; // the item file name derived from the title (once past the checks)
 };
 
+// The new item dialog's field checks in their order (title, language, price, then what the
+// record files and file names can hold), without the duplicate test; the first refusal or none.
+std::optional<Refusal> checkNewItem(const ItemFields& fields, const QLocale& locale);
+// The record the new item dialog writes for fields that passed the checks.
+records::ItemRecord newItemRecord(const ItemFields& fields, const QString& sessionDate);
+// "File was already created!": a record of the same file name, in any letter case, exists.
+Message alreadyCreatedMessage();
+
 // The new item dialog's save: the checks in order, the duplicate test, then the record.
 CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
                          const ItemFields& fields, const QLocale& locale);

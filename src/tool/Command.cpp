@@ -29,6 +29,25 @@ void CommandContext::printError(const QString& text) const {
     err.write(text.toUtf8());
 }
 
+QString CommandContext::coloured(int colour, const QString& text) const {
+    if (!outIsTerminal || qEnvironmentVariableIsSet("NO_COLOR"))
+        return text;
+    return QStringLiteral("\x1b[%1m%2\x1b[0m").arg(colour).arg(text);
+}
+
+std::function<void(qsizetype, qsizetype)> CommandContext::progress(const QString& what) const {
+    if (!errIsTerminal)
+        return {};
+    return [this, what](qsizetype done, qsizetype total) {
+        printError(QStringLiteral("\r%1 %2/%3").arg(what).arg(done).arg(total));
+    };
+}
+
+void CommandContext::endProgress() const {
+    if (errIsTerminal)
+        printError(QStringLiteral("\r\x1b[K"));
+}
+
 const std::vector<Command>& commands() {
     return registry();
 }

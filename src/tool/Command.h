@@ -27,6 +27,13 @@ struct CommandContext {
 
     void print(const QString& text) const;      // UTF-8 to out
     void printError(const QString& text) const; // UTF-8 to err
+    // The text in an ANSI colour (31 red, 32 green, 33 yellow) when out is a terminal and
+    // NO_COLOR is not set; plain otherwise.
+    QString coloured(int colour, const QString& text) const;
+    // A "what done/total" line on err, rewritten in place, on a terminal only; empty otherwise.
+    std::function<void(qsizetype, qsizetype)> progress(const QString& what) const;
+    // Clears the progress line, if one was drawn.
+    void endProgress() const;
 };
 
 struct Command {

@@ -1,3 +1,5 @@
+#include "support/TestFolders.h"
+
 #include <QProcess>
 #include <QtTest>
 
@@ -21,6 +23,21 @@ void TstToolCli::usage_data() {
         << QStringList{"frobnicate"} << 2 << QString() << "unknown command 'frobnicate'";
     QTest::newRow("overview") << QStringList{"--help"} << 0 << "Usage: quillory-tool <command>"
                               << QString();
+    QTest::newRow("help of a command") << QStringList{"stats", "--help"} << 0
+                                       << "Usage: quillory-tool stats [options]" << QString();
+    QTest::newRow("unknown option") << QStringList{"export", "--colour", "items"} << 2 << QString()
+                                    << "Unknown option 'colour'";
+    QTest::newRow("unknown kind") << QStringList{"export", "books"} << 2 << QString()
+                                  << "Name one of: items, borrowers, loans.";
+    QTest::newRow("overdue without days")
+        << QStringList{"overdue"} << 2 << QString() << "--days needs a whole number";
+    QTest::newRow("missing folder")
+        << QStringList{"stats", "--stats", "LIB/none", "--profiles", "LIB", "--loaned", "LIB"} << 2
+        << QString() << "no such folder: LIB/none/";
+    QTest::newRow("damaged record skipped")
+        << QStringList{"export", "loans", "--stats", "LIB", "--profiles", "LIB", "--loaned", "LIB"}
+        << 1 << "File Name,Title,Loan Date"
+        << "skipped Short: ";
 }
 
 void TstToolCli::usage() {
@@ -29,6 +46,11 @@ void TstToolCli::usage() {
     QFETCH(QString, stdoutHas);
     QFETCH(QString, stderrHas);
 
+    // LIB: a folder holding one loan record that has lost lines.
+    quillory::test::TestFolders lib;
+    quillory::test::TestFolders::writeBytes(lib.root() + "/Short", "Dune\r\n");
+    args.replaceInStrings("LIB", lib.root());
+    stderrHas.replace("LIB", lib.root());
     QProcess tool;
     tool.start(QStringLiteral(QUILLORY_TOOL_PATH), args);
     QVERIFY(tool.waitForFinished(30000));

@@ -1,0 +1,159 @@
+#include "tool/Csv.h"
+
+#include "records/Cp1252.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <csv.h>
+
+namespace quillory::tool {
+
+namespace {
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+bool needsQuotes(QByteArrayView field) {
+    for (const char c : field) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n')
+            return true;
+    }
+    return false;
+}
+
+// Blanks around a field are part of it (a title may start with one), so nothing is trimmed.
+int neverSpace(unsigned char) {
+    return 0;
+}
+
+struct ParseState {
+    CsvEncoding encoding = CsvEncoding::Utf8;
+    QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    CsvTable table;
+    CsvRow current;
+    bool haveHeader = false;
+    bool atRowStart = true;
+    qsizetype line = 0;
+
+    QString decode(const char* data, size_t size) {
+        if (encoding == CsvEncoding::Windows1252)
+            return records::Cp1252::decode(QByteArrayView(data, qsizetype(size)));
+        utf8.resetState();
+        QString text = utf8.decode(QByteArrayView(data, qsizetype(size)));
+        if (utf8.hasError())
+            current.badText = true;
+        return text;
+    }
+};
+
+void onField(void* data, size_t size, void* state) {
+    auto* s = static_cast<ParseState*>(state);
+    s->current.fields.append(data ? s->decode(static_cast<const char*>(data), size) : QString());
+}
+
+void onRowEnd(int, void* state) {
+    auto* s = static_cast<ParseState*>(state);
+    if (!s->haveHeader) {
+        s->table.header = std::move(s->current.fields);
+        s->haveHeader = true;
+    } else {
+        s->table.rows.push_back(std::move(s->current));
+    }
+    s->current = CsvRow{};
+    s->atRowStart = true;
+}
+} // namespace
+
+std::optional<CsvEncoding> parseEncoding(const QString& name) {
+    const QString n = name.trimmed().toLower();
+    if (n == QLatin1String("utf-8") || n == QLatin1String("utf8"))
+        return CsvEncoding::Utf8;
+    if (n == QLatin1String("windows-1252") || n == QLatin1String("cp1252"))
+        return CsvEncoding::Windows1252;
+    return std::nullopt;
+}
+
+CsvWriter::CsvWriter(CsvEncoding encoding, bool byteOrderMark) : m_encoding(encoding) {
+    if (byteOrderMark && encoding == CsvEncoding::Utf8)
+        m_bytes.append(kBom);
+}
+
+void CsvWriter::appendField(const QString& field) {
+    m_encoded.clear();
+    if (m_encoding == CsvEncoding::Utf8)
+        m_encoded = field.toUtf8();
+    else if (!records::Cp1252::encode(field, m_encoded))
+        m_encoded = field.toLatin1(); // cannot happen for text read from a record file
+    if (!needsQuotes(m_encoded)) {
+        m_bytes.append(m_encoded);
+        return;
+    }
+    const qsizetype at = m_bytes.size();
+    m_bytes.resize(at + 2 * m_encoded.size() + 2); // every quote doubled, plus the two around
+    const size_t written = csv_write(m_bytes.data() + at, size_t(m_bytes.size() - at),
+                                     m_encoded.constData(), size_t(m_encoded.size()));
+    m_bytes.resize(at + qsizetype(written));
+}
+
+void CsvWriter::writeRow(const QStringList& fields) {
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            m_bytes.append(',');
+        appendField(fields[i]);
+    }
+    m_bytes.append("\r\n");
+}
+
+QByteArray CsvWriter::takeBytes() {
+    QByteArray out;
+    out.swap(m_bytes);
+    return out;
+}
+
+int CsvTable::column(const QString& name) const {
+    for (int i = 0; i < header.size(); ++i) {
+        if (header[i].trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
+    QByteArrayView rest(bytes);
+    if (rest.startsWith(kBom))
+        rest = rest.sliced(3);
+    ParseState state;
+    state.encoding = encoding;
+    csv_parser parser;
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
+    csv_set_space_func(&parser, neverSpace);
+    // Fed one line at a time, so every row knows the line it starts on.
+    while (!rest.isEmpty()) {
+        qsizetype end = rest.indexOf('\n');
+        end = end < 0 ? rest.size() : end + 1;
+        const QByteArrayView line = rest.first(end);
+        ++state.line;
+        const bool blank =
+            std::all_of(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; });
+        if (state.atRowStart && !blank) {
+            state.current.line = state.line;
+            state.atRowStart = false;
+        }
+        if (csv_parse(&parser, line.data(), size_t(line.size()), onField, onRowEnd, &state) !=
+            size_t(line.size())) {
+            state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
+            state.table.errorLine = state.line;
+            csv_free(&parser);
+            return std::move(state.table);
+        }
+        rest = rest.sliced(end);
+    }
+    if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
+        state.table.error = QStringLiteral("a quoted field is not closed");
+        state.table.errorLine = state.current.line;
+    }
+    csv_free(&parser);
+    if (state.table.ok() && !state.haveHeader)
+        state.table.error = QStringLiteral("the file has no header row");
+    return std::move(state.table);
+}
+
+} // namespace quillory::tool
