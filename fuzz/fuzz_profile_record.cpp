@@ -25,12 +25,12 @@ bool isSignedDecimal(const QString& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = writeScratch(QStringLiteral("4821937Q"), data, size);
-    const ReadResult raw = RecordFile::read(path);
+    const Result<QStringList> raw = RecordFile::read(path);
     FUZZ_CHECK(raw.ok());
 
     // Any line may be handed to the count parser: it accepts decimal numbers only, and whatever it
     // accepts prints and parses back.
-    for (const QString& line : raw.lines) {
+    for (const QString& line : raw.value()) {
         const std::optional<qint64> n = parseCount(line);
         if (n) {
             FUZZ_CHECK(parseCount(numericPrintForm(*n)) == n);
@@ -38,18 +38,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    const ProfileReadResult profile = readProfile(path);
-    if (raw.lines.size() < kProfileLines) {
-        FUZZ_CHECK(profile.error == FileError::TooShort);
+    const Result<ProfileRecord> profile = readProfile(path);
+    if (raw.value().size() < kProfileLines) {
+        FUZZ_CHECK(profile.error().code == FileError::TooShort);
         return 0;
     }
-    if (!parseCount(raw.lines.at(4))) {
-        FUZZ_CHECK(profile.error == FileError::BadValue);
+    if (!parseCount(raw.value().at(4))) {
+        FUZZ_CHECK(profile.error().code == FileError::BadValue);
         return 0;
     }
     FUZZ_CHECK(profile.ok());
-    FUZZ_CHECK(profile.record.toLines() == raw.lines.mid(0, kProfileLines));
-    const qint64 count = *profile.record.loanCountValue();
+    FUZZ_CHECK(profile.value().toLines() == raw.value().mid(0, kProfileLines));
+    const qint64 count = *profile.value().loanCountValue();
 
     // Lending and return write the neighbouring counts; each reads back as the number written.
     const QString out = writeScratch(QStringLiteral("Out"), QByteArray());
@@ -57,13 +57,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if ((step > 0 && count == std::numeric_limits<qint64>::max()) ||
             (step < 0 && count == std::numeric_limits<qint64>::min()))
             continue;
-        ProfileRecord next = profile.record;
+        ProfileRecord next = profile.value();
         next.loanCount = numericPrintForm(count + step);
         FUZZ_CHECK(writeProfile(out, next).ok());
-        const ProfileReadResult back = readProfile(out);
+        const Result<ProfileRecord> back = readProfile(out);
         FUZZ_CHECK(back.ok());
-        FUZZ_CHECK(back.record.loanCountValue() == count + step);
-        FUZZ_CHECK(back.record.toLines().mid(0, 4) == raw.lines.mid(0, 4));
+        FUZZ_CHECK(back.value().loanCountValue() == count + step);
+        FUZZ_CHECK(back.value().toLines().mid(0, 4) == raw.value().mid(0, 4));
     }
     return 0;
 }

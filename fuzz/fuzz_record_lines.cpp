@@ -44,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The file reader agrees with the splitter and counts lines the same way.
     const QString path = writeScratch(QStringLiteral("Record"), data, size);
-    const ReadResult read = RecordFile::read(path);
+    const Result<QStringList> read = RecordFile::read(path);
     FUZZ_CHECK(read.ok());
-    FUZZ_CHECK(read.lines == lines);
-    FUZZ_CHECK(RecordFile::read(path, int(lines.size()) + 1).error == FileError::TooShort);
+    FUZZ_CHECK(read.value() == lines);
+    FUZZ_CHECK(RecordFile::read(path, int(lines.size()) + 1).error().code == FileError::TooShort);
 
     // Appending keeps the old bytes and never merges the new line into the last one.
     FUZZ_CHECK(RecordFile::appendLine(path, QStringLiteral("Dune")).ok());

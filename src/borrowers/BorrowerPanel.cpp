@@ -113,20 +113,21 @@ void BorrowerPanel::filProfiles_Click() {
     const QString profileId = filProfiles->selectedFileName();
     if (profileId.isEmpty())
         return;
-    const records::ProfileReadResult read = borrowers::loadProfile(m_context.folders(), profileId);
+    const records::Result<records::ProfileRecord> read =
+        borrowers::loadProfile(m_context.folders(), profileId);
     if (!read.ok()) {
         // A file gone or damaged since the list was read: say so and leave the panel as it was.
-        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error));
+        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error()));
         return;
     }
-    lblProfileName->setText(read.record.name);
-    lblProfileHome->setText(read.record.home);
-    lblProfileCellPager->setText(read.record.cell);
-    lblProfileTotalLoan->setText(read.record.loanCount);
+    lblProfileName->setText(read.value().name);
+    lblProfileHome->setText(read.value().home);
+    lblProfileCellPager->setText(read.value().cell);
+    lblProfileTotalLoan->setText(read.value().loanCount);
 
     // Three gates on the same count, one after the other. A negative count (possible only in a
     // damaged folder) passes none of them and leaves the gates as they were.
-    const qint64 n = *read.record.loanCountValue();
+    const qint64 n = *read.value().loanCountValue();
     const MainMenus& menus = m_context.menus();
     if (n == 0) {
         for (QPushButton* b : {cmdNewProfile, cmdEditProfile, cmdDeleteProfile})
@@ -193,19 +194,20 @@ void BorrowerPanel::cmdEditProfile_Click() {
         m_context.showWindow(EditProfileDialog::kWindowKey, [] { return nullptr; });
         return;
     }
-    const records::ProfileReadResult read = borrowers::loadProfile(m_context.folders(), profileId);
+    const records::Result<records::ProfileRecord> read =
+        borrowers::loadProfile(m_context.folders(), profileId);
     if (!read.ok()) {
-        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error));
+        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error()));
         return;
     }
     // The gate keeps this from happening unless the file changed since it was shown; a dialog
     // that could never save would only waste the librarian's typing.
-    if (*read.record.loanCountValue() != 0) {
+    if (*read.value().loanCountValue() != 0) {
         m_context.messages().show(borrowers::onLoanMessage(profileId));
         return;
     }
     m_context.showWindow(EditProfileDialog::kWindowKey, [this, &profileId, &read] {
-        return new EditProfileDialog(m_context, profileId, read.record, m_context.mainWidget());
+        return new EditProfileDialog(m_context, profileId, read.value(), m_context.mainWidget());
     });
 }
 
@@ -221,9 +223,9 @@ void BorrowerPanel::cmdDeleteProfile_Click() {
     }
     if (messages.show(borrowers::removeQuestion(profileId)) != MsgAnswer::Yes)
         return;
-    const records::WriteResult removed = borrowers::deleteProfile(folders, profileId);
+    const records::Result<> removed = borrowers::deleteProfile(folders, profileId);
     if (!removed.ok()) {
-        messages.show(borrowers::removeFailedMessage(profileId, removed));
+        messages.show(borrowers::removeFailedMessage(profileId, removed.error()));
         return;
     }
     m_context.returnPanel().filProfilesReturn->reread();

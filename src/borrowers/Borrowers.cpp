@@ -11,7 +11,7 @@
 namespace quillory::borrowers {
 
 using records::FileError;
-using records::WriteResult;
+using records::Result;
 
 UnitSource clockSeededSource() {
     const auto ticks =
@@ -46,10 +46,6 @@ bool blank(const QString& text) {
 
 QString profileFileText(const QString& profileId) {
     return QStringLiteral("The Profile ID ") + profileId + QStringLiteral(" information file");
-}
-
-QString withDetail(const QString& text, const QString& detail) {
-    return detail.isEmpty() ? text : text + QLatin1Char('\r') + detail;
 }
 
 const QString kNotSaved = QStringLiteral("\rThe changes were not saved.");
@@ -98,33 +94,31 @@ CreateOutcome createProfile(const Folders& folders, const QString& profileId,
     return outcome;
 }
 
-records::ProfileReadResult loadProfile(const Folders& folders, const QString& profileId) {
+Result<records::ProfileRecord> loadProfile(const Folders& folders, const QString& profileId) {
     return records::readProfile(folders.profilePath(profileId));
 }
 
 EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
                             const QString& shownId, const ProfileFields& fields) {
     EditOutcome outcome;
-    const records::ProfileReadResult current = loadProfile(folders, profileId);
+    const Result<records::ProfileRecord> current = loadProfile(folders, profileId);
     if (!current.ok()) {
-        const bool gone =
-            current.error == FileError::Missing || current.error == FileError::NotAFile;
+        const FileError code = current.error().code;
+        const bool gone = code == FileError::Missing || code == FileError::NotAFile;
         outcome.result = gone ? EditResult::Gone : EditResult::Unreadable;
-        outcome.error = current.error;
-        outcome.detail = current.detail;
+        outcome.error = current.error();
         return outcome;
     }
-    if (*current.record.loanCountValue() != 0) {
+    if (*current.value().loanCountValue() != 0) {
         outcome.result = EditResult::OnLoan;
         return outcome;
     }
     const records::ProfileRecord record{shownId, fields.name, fields.home, fields.cell,
                                         QStringLiteral("0")};
-    const WriteResult write = records::writeProfile(folders.profilePath(profileId), record);
+    const Result<> write = records::writeProfile(folders.profilePath(profileId), record);
     if (!write.ok()) {
         outcome.result = EditResult::WriteFailed;
-        outcome.error = write.error;
-        outcome.detail = write.detail;
+        outcome.error = write.error();
     }
     return outcome;
 }
@@ -133,7 +127,7 @@ bool profileExists(const Folders& folders, const QString& profileId) {
     return records::RecordFile::exists(folders.profilePath(profileId));
 }
 
-WriteResult deleteProfile(const Folders& folders, const QString& profileId) {
+Result<> deleteProfile(const Folders& folders, const QString& profileId) {
     return records::RecordFile::remove(folders.profilePath(profileId));
 }
 
@@ -177,23 +171,21 @@ Message removedMessage(const QString& profileId) {
             kAppTitle, MsgIcon::Information, MsgButtons::Ok};
 }
 
-Message unreadableMessage(const QString& profileId, FileError error) {
+Message unreadableMessage(const QString& profileId, const records::Error& error) {
     return {profileFileText(profileId) + QStringLiteral(" could not be read: ") +
-                records::describe(error) + QLatin1Char('.'),
+                records::errorText(error) + QLatin1Char('.'),
             kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
-Message writeFailedMessage(const QString& profileId, const WriteResult& write) {
-    return {withDetail(profileFileText(profileId) + QStringLiteral(" could not be written: ") +
-                           records::describe(write.error) + QLatin1Char('.'),
-                       write.detail),
+Message writeFailedMessage(const QString& profileId, const records::Error& error) {
+    return {profileFileText(profileId) + QStringLiteral(" could not be written: ") +
+                records::errorText(error) + QLatin1Char('.'),
             kAppTitle, MsgIcon::Critical, MsgButtons::Ok};
 }
 
-Message removeFailedMessage(const QString& profileId, const WriteResult& removal) {
-    return {withDetail(profileFileText(profileId) + QStringLiteral(" could not be removed: ") +
-                           records::describe(removal.error) + QLatin1Char('.'),
-                       removal.detail),
+Message removeFailedMessage(const QString& profileId, const records::Error& error) {
+    return {profileFileText(profileId) + QStringLiteral(" could not be removed: ") +
+                records::errorText(error) + QLatin1Char('.'),
             kAppTitle, MsgIcon::Critical, MsgButtons::Ok};
 }
 
@@ -218,7 +210,7 @@ Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome)
         message = onLoanMessage(profileId);
         break;
     case EditResult::WriteFailed:
-        return writeFailedMessage(profileId, {outcome.error, outcome.detail});
+        return writeFailedMessage(profileId, outcome.error);
     }
     message.text += kNotSaved;
     return message;

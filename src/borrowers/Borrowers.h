@@ -45,7 +45,7 @@ enum class CreateResult { Created, Clash, WriteFailed };
 
 struct CreateOutcome {
     CreateResult result = CreateResult::Created;
-    records::WriteResult write;
+    records::Result<> write;
 };
 
 // Writes a new profile record with loan count "0", unless a record of that Profile ID exists
@@ -56,14 +56,14 @@ CreateOutcome createProfile(const Folders& folders, const QString& profileId,
 // --- show and edit ------------------------------------------------------------------------
 
 // The five lines; fails when the file is gone, has lost lines or its count is not a number.
-records::ProfileReadResult loadProfile(const Folders& folders, const QString& profileId);
+records::Result<records::ProfileRecord> loadProfile(const Folders& folders,
+                                                    const QString& profileId);
 
 enum class EditResult { Saved, Gone, Unreadable, OnLoan, WriteFailed };
 
 struct EditOutcome {
     EditResult result = EditResult::Saved;
-    records::FileError error = records::FileError::None;
-    QString detail;
+    records::Error error;
 };
 
 // Rewrites the record of profileId with the fields and loan count "0"; line 1 is shownId. The
@@ -76,7 +76,7 @@ EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
 
 bool profileExists(const Folders& folders, const QString& profileId);
 // Deletes the profile record only; the loan list beside it stays.
-records::WriteResult deleteProfile(const Folders& folders, const QString& profileId);
+records::Result<> deleteProfile(const Folders& folders, const QString& profileId);
 
 // --- messages -----------------------------------------------------------------------------
 
@@ -87,9 +87,9 @@ Message savedMessage(const QString& profileId);
 Message missingProfileMessage(const QString& profileId);
 Message removeQuestion(const QString& profileId);
 Message removedMessage(const QString& profileId);
-Message unreadableMessage(const QString& profileId, records::FileError error);
-Message writeFailedMessage(const QString& profileId, const records::WriteResult& write);
-Message removeFailedMessage(const QString& profileId, const records::WriteResult& removal);
+Message unreadableMessage(const QString& profileId, const records::Error& error);
+Message writeFailedMessage(const QString& profileId, const records::Error& error);
+Message removeFailedMessage(const QString& profileId, const records::Error& error);
 Message onLoanMessage(const QString& profileId);
 // Why an edit was not saved; empty text for Saved.
 Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome);

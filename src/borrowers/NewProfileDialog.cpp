@@ -97,7 +97,7 @@ void NewProfileDialog::cmdOK_Click() {
     }
     if (outcome.result == CreateResult::WriteFailed) {
         // Nothing was written; the fields stay for another try.
-        messages.show(writeFailedMessage(profileId, outcome.write));
+        messages.show(writeFailedMessage(profileId, outcome.write.error()));
         return;
     }
     // The new borrower shows in the list; the borrower on show stays selected.

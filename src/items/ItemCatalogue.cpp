@@ -39,13 +39,6 @@ QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString reason(FileError error, const QString& detail) {
-    QString text = records::describe(error);
-    if (!detail.isEmpty())
-        text += QStringLiteral(" (") + detail + QLatin1Char(')');
-    return text;
-}
-
 QString fieldText(const ItemFields& fields, ItemField field) {
     switch (field) {
     case ItemField::Title:
@@ -133,10 +126,9 @@ std::optional<Refusal> storageRefusal(const ItemFields& fields, bool withTitle) 
     return std::nullopt;
 }
 
-Message damagedMessage(const QString& path, FileError error, const QString& detail,
-                       const QString& doing) {
+Message damagedMessage(const QString& path, const records::Error& error, const QString& doing) {
     return Message{QStringLiteral("The item record \"%1\" cannot be %2: %3.\rNo file was changed.")
-                       .arg(shownPath(path), doing, reason(error, detail)),
+                       .arg(shownPath(path), doing, records::errorText(error)),
                    kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
@@ -283,13 +275,12 @@ CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
         return outcome;
     }
 
-    const records::WriteResult written =
-        records::writeItem(path, newItemRecord(fields, sessionDate));
+    const records::Result<> written = records::writeItem(path, newItemRecord(fields, sessionDate));
     if (!written.ok()) {
         outcome.kind = CreateOutcome::Kind::Failed;
         outcome.message = Message{QStringLiteral("The title %1 could not be saved: %2.\rThe new "
                                                  "item was not created.")
-                                      .arg(fields.title, reason(written.error, written.detail)),
+                                      .arg(fields.title, records::errorText(written.error())),
                                   kNewItemTitle, MsgIcon::Exclamation, MsgButtons::Ok};
         return outcome;
     }
@@ -301,28 +292,28 @@ CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
 
 LoadOutcome loadItem(const QString& path) {
     LoadOutcome outcome;
-    const records::ItemReadResult read = records::readItem(path, records::kItemLines);
+    const records::Result<ItemRecord> read = records::readItem(path, records::kItemLines);
     if (!read.ok()) {
-        outcome.failure = damagedMessage(path, read.error, read.detail, QStringLiteral("shown"));
+        outcome.failure = damagedMessage(path, read.error(), QStringLiteral("shown"));
         return outcome;
     }
-    outcome.record = read.record;
+    outcome.record = read.value();
     return outcome;
 }
 
 LoadOutcome loadItemForEdit(const QString& path) {
     LoadOutcome outcome;
-    const records::ItemReadResult read = records::readItem(path, records::kItemLines);
+    const records::Result<ItemRecord> read = records::readItem(path, records::kItemLines);
     if (!read.ok()) {
-        outcome.failure = damagedMessage(path, read.error, read.detail, QStringLiteral("edited"));
+        outcome.failure = damagedMessage(path, read.error(), QStringLiteral("edited"));
         return outcome;
     }
     // The panel offers editing only for an available item; the file may have changed since.
-    if (!read.record.isAvailable()) {
-        outcome.failure = notAvailableMessage(read.record.title, read.record.status);
+    if (!read.value().isAvailable()) {
+        outcome.failure = notAvailableMessage(read.value().title, read.value().status);
         return outcome;
     }
-    outcome.record = read.record;
+    outcome.record = read.value();
     return outcome;
 }
 
@@ -351,26 +342,26 @@ EditOutcome saveItemEdit(const QString& path, const QString& title, const QStrin
         return ended(EditOutcome::Kind::Deleted, deleted);
     // Read again just before writing: the item may have been lent while the dialog was open,
     // and an on-loan record must never be overwritten by an available one.
-    const records::ItemReadResult current = records::readItem(path, records::kItemLines);
-    if (current.error == FileError::Missing) // only a name of another letter case is left
+    const records::Result<ItemRecord> current = records::readItem(path, records::kItemLines);
+    if (current.error().code == FileError::Missing) // only a name of another letter case is left
         return ended(EditOutcome::Kind::Deleted, deleted);
     if (!current.ok())
         return ended(EditOutcome::Kind::Damaged,
-                     damagedMessage(path, current.error, current.detail, QStringLiteral("saved")));
-    if (!current.record.isAvailable())
+                     damagedMessage(path, current.error(), QStringLiteral("saved")));
+    if (!current.value().isAvailable())
         return ended(EditOutcome::Kind::NotAvailable,
-                     notAvailableMessage(title, current.record.status));
+                     notAvailableMessage(title, current.value().status));
 
     // As created, except that the title stays and the language is kept as typed.
     ItemRecord record = newItemRecord(fields, sessionDate);
     record.title = title;
     record.language = fields.language;
-    const records::WriteResult written = records::writeItem(path, record);
+    const records::Result<> written = records::writeItem(path, record);
     if (!written.ok())
         return ended(EditOutcome::Kind::Failed,
                      Message{QStringLiteral("The title %1 could not be saved: %2.\rThe item "
                                             "record was not changed.")
-                                 .arg(title, reason(written.error, written.detail)),
+                                 .arg(title, records::errorText(written.error())),
                              kNewItemTitle, MsgIcon::Exclamation, MsgButtons::Ok});
     return ended(
         EditOutcome::Kind::Saved,
@@ -388,11 +379,11 @@ Message removalSuccess() {
 }
 
 std::optional<Message> removeItem(const QString& path) {
-    const records::WriteResult removed = records::RecordFile::remove(path);
+    const records::Result<> removed = records::RecordFile::remove(path);
     if (removed.ok())
         return std::nullopt;
     return Message{QStringLiteral("The item record \"%1\" could not be removed: %2.")
-                       .arg(shownPath(path), reason(removed.error, removed.detail)),
+                       .arg(shownPath(path), records::errorText(removed.error())),
                    kRemoveTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 

@@ -41,14 +41,14 @@ ItemListWindow::ItemListWindow(MessageService& messages, const QString& loanList
     resize(360, 320);
 
     lblName->setText(borrowerName);
-    const records::ReadResult list = records::readLoanList(loanListPath);
+    const records::Result<QStringList> list = records::readLoanList(loanListPath);
     if (!list.ok()) {
         messages.show(QStringLiteral("Sorry the borrower ") + borrowerName +
                           QStringLiteral(" items list is not available."),
                       QStringLiteral("Item List"), MsgIcon::Information);
         return;
     }
-    List1->addItems(list.lines);
+    List1->addItems(list.value());
 }
 
 } // namespace quillory

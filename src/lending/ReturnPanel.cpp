@@ -88,12 +88,12 @@ void ReturnPanel::filLoaned_Click() {
     if (name.isEmpty())
         return;
     const Folders& folders = m_context.folders();
-    const records::LoanReadResult loan = records::readLoan(folders.loanPath(name));
+    const records::Result<records::LoanFile> loan = records::readLoan(folders.loanPath(name));
     if (loan.ok()) {
-        lblNote->setText(kOnLoanSince + loan.record.loanDate);
+        lblNote->setText(kOnLoanSince + loan.value().record.loanDate);
         return;
     }
-    if (!loan.needsRepair()) {
+    if (!records::needsRepair(loan)) {
         m_context.messages().show(kCannotOpenItem, kErrorTitle, MsgIcon::Information);
         return;
     }

@@ -54,17 +54,14 @@ ItemRecord ItemRecord::fromLines(const QStringList& lines) {
     return r;
 }
 
-ItemReadResult readItem(const QString& path, int minLines) {
-    const ReadResult read = RecordFile::read(path, minLines);
-    ItemReadResult result;
-    result.error = read.error;
-    result.detail = read.detail;
-    if (read.ok())
-        result.record = ItemRecord::fromLines(read.lines);
-    return result;
+Result<ItemRecord> readItem(const QString& path, int minLines) {
+    const Result<QStringList> read = RecordFile::read(path, minLines);
+    if (!read.ok())
+        return read.error();
+    return ItemRecord::fromLines(read.value());
 }
 
-WriteResult writeItem(const QString& path, const ItemRecord& record) {
+Result<> writeItem(const QString& path, const ItemRecord& record) {
     return RecordFile::write(path, record.toLines());
 }
 

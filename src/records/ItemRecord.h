@@ -53,16 +53,9 @@ struct ItemRecord {
     static ItemRecord fromLines(const QStringList& lines);
 };
 
-struct ItemReadResult {
-    ItemRecord record;
-    FileError error = FileError::None;
-    QString detail;
-    bool ok() const { return error == FileError::None; }
-};
-
 // Reads an item record; minLines is 7 for the readers of the first seven lines and 12 for the
 // readers of the borrower block.
-ItemReadResult readItem(const QString& path, int minLines = kItemLines);
-WriteResult writeItem(const QString& path, const ItemRecord& record);
+Result<ItemRecord> readItem(const QString& path, int minLines = kItemLines);
+Result<> writeItem(const QString& path, const ItemRecord& record);
 
 } // namespace quillory::records

@@ -2,14 +2,17 @@
 
 namespace quillory::records {
 
-WriteResult appendToLoanList(const QString& path, const QString& title) {
+Result<> appendToLoanList(const QString& path, const QString& title) {
     return RecordFile::appendLine(path, title);
 }
 
-ReadResult readLoanList(const QString& path) {
-    ReadResult result = RecordFile::read(path);
-    result.lines.removeIf([](const QString& line) { return line.isEmpty(); });
-    return result;
+Result<QStringList> readLoanList(const QString& path) {
+    const Result<QStringList> read = RecordFile::read(path);
+    if (!read.ok())
+        return read;
+    QStringList lines = read.value();
+    lines.removeIf([](const QString& line) { return line.isEmpty(); });
+    return lines;
 }
 
 QStringList loanListWithout(const QStringList& lines, const QString& title) {
@@ -26,11 +29,11 @@ QStringList loanListWithout(const QStringList& lines, const QString& title) {
     return kept;
 }
 
-WriteResult removeFromLoanList(const QString& path, const QString& title) {
-    const ReadResult read = RecordFile::read(path);
+Result<> removeFromLoanList(const QString& path, const QString& title) {
+    const Result<QStringList> read = RecordFile::read(path);
     if (!read.ok())
-        return {read.error, read.detail};
-    return RecordFile::write(path, loanListWithout(read.lines, title));
+        return read.error();
+    return RecordFile::write(path, loanListWithout(read.value(), title));
 }
 
 } // namespace quillory::records

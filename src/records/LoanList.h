@@ -14,10 +14,10 @@ namespace quillory::records {
 constexpr int kLoanListKept = 19;
 
 // Appends the title as one line, creating the list when missing.
-WriteResult appendToLoanList(const QString& path, const QString& title);
+Result<> appendToLoanList(const QString& path, const QString& title);
 
 // The non-empty lines, in file order.
-ReadResult readLoanList(const QString& path);
+Result<QStringList> readLoanList(const QString& path);
 
 // The lines a rewrite without `title` leaves: every line equal to the title (whole line,
 // case-sensitive) and every empty line dropped, at most 19 others kept in order (reading stops
@@ -26,6 +26,6 @@ QStringList loanListWithout(const QStringList& lines, const QString& title);
 
 // Rewrites the list without the title. Fails (and writes nothing) when the list is missing or
 // cannot be read.
-WriteResult removeFromLoanList(const QString& path, const QString& title);
+Result<> removeFromLoanList(const QString& path, const QString& title);
 
 } // namespace quillory::records

@@ -9,43 +9,42 @@ LoanRecord LoanRecord::fromLines(const QStringList& lines) {
     return LoanRecord{line(0), line(1), line(2), line(3), line(4)};
 }
 
-LoanReadResult readLoan(const QString& path) {
-    const ReadResult read = RecordFile::read(path, kLoanLines);
-    LoanReadResult result;
-    result.error = read.error;
-    result.detail = read.detail;
-    result.lineCount = read.lines.size();
-    result.record = LoanRecord::fromLines(read.lines);
-    return result;
+Result<LoanFile> readLoan(const QString& path) {
+    const Result<QStringList> read = RecordFile::read(path, kLoanLines);
+    LoanFile loan{LoanRecord::fromLines(read.value()), read.value().size()};
+    if (!read.ok())
+        return {read.error(), std::move(loan)};
+    return loan;
 }
 
-WriteResult writeLoan(const QString& path, const LoanRecord& record) {
+bool needsRepair(const Result<LoanFile>& loan) {
+    return loan.error().code == FileError::TooShort && loan.value().lineCount > 0;
+}
+
+Result<> writeLoan(const QString& path, const LoanRecord& record) {
     return RecordFile::write(path, record.toLines());
 }
 
-WriteResult deleteLoan(const QString& path) {
+Result<> deleteLoan(const QString& path) {
     return RecordFile::remove(path);
 }
 
-RepairResult repairLoanFromItem(const QString& loanPath, const QString& itemPath,
-                                const QString& sessionDate) {
-    RepairResult result;
-    const ItemReadResult item = readItem(itemPath, kItemOnLoanLines);
-    if (!item.ok()) {
-        result.error = item.error == FileError::TooShort ? RepairError::ItemNotOnLoan
-                                                         : RepairError::ItemUnreadable;
-        result.detail = item.detail.isEmpty() ? describe(item.error) : item.detail;
-        return result;
-    }
-    const ItemRecord& r = item.record;
-    result.record =
-        LoanRecord{r.title, sessionDate, r.price, r.borrower->profileId, r.borrower->name};
-    const WriteResult written = writeLoan(loanPath, result.record);
-    if (!written.ok()) {
-        result.error = RepairError::WriteFailed;
-        result.detail = written.detail.isEmpty() ? describe(written.error) : written.detail;
-    }
-    return result;
+Result<LoanRecord> loanFromItem(const QString& itemPath, const QString& sessionDate) {
+    const Result<ItemRecord> item = readItem(itemPath, kItemOnLoanLines);
+    if (!item.ok())
+        return item.error();
+    const ItemRecord& r = item.value();
+    return LoanRecord{r.title, sessionDate, r.price, r.borrower->profileId, r.borrower->name};
+}
+
+Result<LoanRecord> repairLoanFromItem(const QString& loanPath, const QString& itemPath,
+                                      const QString& sessionDate) {
+    Result<LoanRecord> rebuilt = loanFromItem(itemPath, sessionDate);
+    if (!rebuilt.ok())
+        return rebuilt;
+    if (const Result<> written = writeLoan(loanPath, rebuilt.value()); !written.ok())
+        return {written.error(), rebuilt.value()};
+    return rebuilt;
 }
 
 } // namespace quillory::records

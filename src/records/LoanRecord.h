@@ -22,44 +22,29 @@ struct LoanRecord {
     static LoanRecord fromLines(const QStringList& lines);
 };
 
-struct LoanReadResult {
+// A loan record as read, with the number of lines its file holds (an empty line counts; an empty
+// file has none). A record with at least one line but fewer than five is repaired from the item
+// record, not rejected.
+struct LoanFile {
     LoanRecord record;
-    // Lines the file holds (an empty line counts; an empty file has none). A record with at
-    // least one line but fewer than five is repaired from the item record, not rejected.
     qsizetype lineCount = 0;
-    FileError error = FileError::None;
-    QString detail;
-    bool ok() const { return error == FileError::None; }
-    // Opened and has its first line, but lost some of the others.
-    bool needsRepair() const { return error == FileError::TooShort && lineCount > 0; }
 };
 
-// Reads the five lines. TooShort when the file has fewer, whatever lines it has being in
-// `record` and their number in `lineCount`.
-LoanReadResult readLoan(const QString& path);
+// Reads the five lines. TooShort when the file has fewer, the failure still holding whatever
+// lines it has and their number.
+Result<LoanFile> readLoan(const QString& path);
+// Opened and has its first line, but lost some of the others.
+bool needsRepair(const Result<LoanFile>& loan);
 // Writes the five lines, replacing any file of that name.
-WriteResult writeLoan(const QString& path, const LoanRecord& record);
-WriteResult deleteLoan(const QString& path);
+Result<> writeLoan(const QString& path, const LoanRecord& record);
+Result<> deleteLoan(const QString& path);
 
-// What a repair from the item record did.
-enum class RepairError {
-    None,
-    ItemUnreadable, // the item record is missing or cannot be read
-    ItemNotOnLoan,  // the item record has no borrower block (fewer than 12 lines)
-    WriteFailed     // the loan record could not be written
-};
-
-struct RepairResult {
-    RepairError error = RepairError::None;
-    LoanRecord record; // what was written
-    QString detail;
-    bool ok() const { return error == RepairError::None; }
-};
-
-// Writes the loan record anew from a 12-line item record: its title, the given date, its price
-// and the Profile ID and name of its borrower block. Nothing is written when the item record
-// is missing or has fewer than 12 lines.
-RepairResult repairLoanFromItem(const QString& loanPath, const QString& itemPath,
-                                const QString& sessionDate);
+// The loan record a 12-line item record stands for: its title, the given date, its price and the
+// Profile ID and name of its borrower block. TooShort when the item has no borrower block.
+Result<LoanRecord> loanFromItem(const QString& itemPath, const QString& sessionDate);
+// Writes the loan record anew from the item record (loanFromItem). Nothing is written when the
+// item record is missing or has fewer than 12 lines.
+Result<LoanRecord> repairLoanFromItem(const QString& loanPath, const QString& itemPath,
+                                      const QString& sessionDate);
 
 } // namespace quillory::records

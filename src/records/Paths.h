@@ -21,12 +21,20 @@ QString CheckDirName(const QString& path);
 // True when the path names an existing folder.
 bool folderExists(const QString& path);
 
-// The three data folders; each path ends in the separator, so a record's path is the folder
-// path immediately followed by its file name.
+// The three data folders.
+enum class FolderKind { Profiles, Stats, Loaned };
+
+// The three data folders' paths; each ends in the separator once stored, so a record's path is
+// the folder path immediately followed by its file name.
 struct Folders {
     QString profiles;
     QString stats;
     QString loaned;
+
+    bool operator==(const Folders&) const = default;
+    const QString& path(FolderKind kind) const {
+        return kind == FolderKind::Profiles ? profiles : kind == FolderKind::Stats ? stats : loaned;
+    }
 
     QString itemPath(const QString& fileName) const { return stats + fileName; }
     QString loanPath(const QString& fileName) const { return loaned + fileName; }

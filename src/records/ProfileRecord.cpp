@@ -30,20 +30,17 @@ ProfileRecord ProfileRecord::fromLines(const QStringList& lines) {
     return ProfileRecord{line(0), line(1), line(2), line(3), line(4)};
 }
 
-ProfileReadResult readProfile(const QString& path) {
-    const ReadResult read = RecordFile::read(path, kProfileLines);
-    ProfileReadResult result;
-    result.error = read.error;
-    result.detail = read.detail;
+Result<ProfileRecord> readProfile(const QString& path) {
+    const Result<QStringList> read = RecordFile::read(path, kProfileLines);
     if (!read.ok())
-        return result;
-    result.record = ProfileRecord::fromLines(read.lines);
-    if (!result.record.loanCountValue())
-        result.error = FileError::BadValue;
-    return result;
+        return read.error();
+    ProfileRecord record = ProfileRecord::fromLines(read.value());
+    if (!record.loanCountValue())
+        return {Error{FileError::BadValue}, std::move(record)};
+    return record;
 }
 
-WriteResult writeProfile(const QString& path, const ProfileRecord& record) {
+Result<> writeProfile(const QString& path, const ProfileRecord& record) {
     return RecordFile::write(path, record.toLines());
 }
 

@@ -29,15 +29,9 @@ struct ProfileRecord {
     static ProfileRecord fromLines(const QStringList& lines);
 };
 
-struct ProfileReadResult {
-    ProfileRecord record;
-    FileError error = FileError::None;
-    QString detail;
-    bool ok() const { return error == FileError::None; }
-};
-
-// Reads the five lines; a fifth line that is not a number is a BadValue failure.
-ProfileReadResult readProfile(const QString& path);
-WriteResult writeProfile(const QString& path, const ProfileRecord& record);
+// Reads the five lines; a fifth line that is not a number is a BadValue failure that still holds
+// the record as read.
+Result<ProfileRecord> readProfile(const QString& path);
+Result<> writeProfile(const QString& path, const ProfileRecord& record);
 
 } // namespace quillory::records

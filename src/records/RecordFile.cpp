@@ -17,59 +17,23 @@
 
 namespace quillory::records {
 
-QString describe(FileError error) {
-    switch (error) {
-    case FileError::None:
-        return QStringLiteral("no error");
-    case FileError::Missing:
-        return QStringLiteral("the file is missing");
-    case FileError::NotAFile:
-        return QStringLiteral("it is not a file");
-    case FileError::TooLarge:
-        return QStringLiteral("the file is far too large to be a record");
-    case FileError::Unreadable:
-        return QStringLiteral("the file cannot be read");
-    case FileError::TooShort:
-        return QStringLiteral("the file has lost lines");
-    case FileError::BadValue:
-        return QStringLiteral("a line that should hold a number does not");
-    case FileError::Unencodable:
-        return QStringLiteral("a character cannot be stored in the file");
-    case FileError::WriteFailed:
-        return QStringLiteral("the file cannot be written");
-    case FileError::RemoveFailed:
-        return QStringLiteral("the file cannot be deleted");
-    }
-    return {};
-}
-
 namespace {
 
 bool isHiddenName(QStringView name) {
     return name.startsWith(QLatin1Char('.'));
 }
 
-ReadResult readBytes(const QString& path, QByteArray& bytes) {
-    ReadResult result;
+Result<> readBytes(const QString& path, QByteArray& bytes) {
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        result.error = FileError::Missing;
-        return result;
-    }
-    if (!info.isFile()) {
-        result.error = info.exists() ? FileError::NotAFile : FileError::Missing;
-        return result;
-    }
-    if (info.size() > RecordFile::kMaxBytes) {
-        result.error = FileError::TooLarge;
-        return result;
-    }
+    if (!info.exists() && !info.isSymLink())
+        return Error{FileError::Missing};
+    if (!info.isFile())
+        return Error{info.exists() ? FileError::NotAFile : FileError::Missing};
+    if (info.size() > RecordFile::kMaxBytes)
+        return Error{FileError::TooLarge};
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = FileError::Unreadable;
-        result.detail = file.errorString();
-        return result;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return Error{FileError::Unreadable, file.errorString()};
     // Read the size the system gave plus one byte, then on up to one byte past the cap: a file
     // that grows is still refused, and a record of a few hundred bytes does not cost a buffer of
     // the cap's size (QIODevice::read allocates all it is asked for).
@@ -82,46 +46,36 @@ ReadResult readBytes(const QString& path, QByteArray& bytes) {
         want = std::min<qint64>(64 * 1024, RecordFile::kMaxBytes + 1 - bytes.size());
     }
     if (file.error() != QFileDevice::NoError) {
-        result.error = FileError::Unreadable;
-        result.detail = file.errorString();
         bytes.clear();
-    } else if (bytes.size() > RecordFile::kMaxBytes) {
-        result.error = FileError::TooLarge;
-        bytes.clear();
+        return Error{FileError::Unreadable, file.errorString()};
     }
-    return result;
+    if (bytes.size() > RecordFile::kMaxBytes) {
+        bytes.clear();
+        return Error{FileError::TooLarge};
+    }
+    return {};
 }
 
-WriteResult saveBytes(const QString& path, const QByteArray& bytes) {
-    WriteResult result;
+Result<> saveBytes(const QString& path, const QByteArray& bytes) {
     // A link is not a record (no list shows one), and QSaveFile would write through it to
     // wherever it points, outside the data folders.
-    if (QFileInfo(path).isSymLink()) {
-        result.error = FileError::NotAFile;
-        result.detail = QStringLiteral("it is a link to another file");
-        return result;
-    }
+    if (QFileInfo(path).isSymLink())
+        return Error{FileError::NotAFile, QStringLiteral("it is a link to another file")};
     QSaveFile file(path);
     file.setDirectWriteFallback(false); // never write in place: old or new, nothing between
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = FileError::WriteFailed;
-        result.detail = file.errorString();
-        return result;
-    }
+    if (!file.open(QIODevice::WriteOnly))
+        return Error{FileError::WriteFailed, file.errorString()};
     // write() only fills the device's buffer; the bytes reach the file at flush(), and a disk
     // that is full refuses them there. commit() does not look at a failed flush and would put
     // the short file in place of the record, so the flush is checked here first.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        result.error = FileError::WriteFailed;
-        result.detail = file.errorString();
+        const Error error{FileError::WriteFailed, file.errorString()};
         file.cancelWriting();
-        return result;
+        return error;
     }
-    if (!file.commit()) {
-        result.error = FileError::WriteFailed;
-        result.detail = file.errorString();
-    }
-    return result;
+    if (!file.commit())
+        return Error{FileError::WriteFailed, file.errorString()};
+    return {};
 }
 
 } // namespace
@@ -158,44 +112,43 @@ bool RecordFile::encodeLines(const QStringList& lines, QByteArray& out) {
     return true;
 }
 
-ReadResult RecordFile::read(const QString& path, int minLines) {
+Result<QStringList> RecordFile::read(const QString& path, int minLines) {
     QByteArray bytes;
-    ReadResult result = readBytes(path, bytes);
-    if (!result.ok())
-        return result;
-    result.lines = splitLines(bytes);
-    if (result.lines.size() < minLines)
-        result.error = FileError::TooShort;
-    return result;
+    if (const Result<> read = readBytes(path, bytes); !read.ok())
+        return read.error();
+    QStringList lines = splitLines(bytes);
+    if (lines.size() < minLines)
+        return {Error{FileError::TooShort}, std::move(lines)};
+    return lines;
 }
 
-WriteResult RecordFile::write(const QString& path, const QStringList& lines) {
+Result<> RecordFile::write(const QString& path, const QStringList& lines) {
     QByteArray bytes;
     if (!encodeLines(lines, bytes))
-        return {FileError::Unencodable, {}};
+        return Error{FileError::Unencodable};
     return saveBytes(path, bytes);
 }
 
-WriteResult RecordFile::appendLine(const QString& path, const QString& line) {
+Result<> RecordFile::appendLine(const QString& path, const QString& line) {
     QByteArray bytes;
-    const ReadResult existing = readBytes(path, bytes);
-    if (!existing.ok() && existing.error != FileError::Missing)
-        return {existing.error, existing.detail};
+    const Result<> existing = readBytes(path, bytes);
+    if (!existing.ok() && existing.error().code != FileError::Missing)
+        return existing;
     QByteArray added;
     if (!encodeLines({line}, added))
-        return {FileError::Unencodable, {}};
+        return Error{FileError::Unencodable};
     if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
         bytes += "\r\n";
     bytes += added;
     return saveBytes(path, bytes);
 }
 
-WriteResult RecordFile::remove(const QString& path) {
+Result<> RecordFile::remove(const QString& path) {
     QFile file(path);
     if (!QFileInfo(path).isFile())
-        return {FileError::Missing, {}};
+        return Error{FileError::Missing};
     if (!file.remove())
-        return {FileError::RemoveFailed, file.errorString()};
+        return Error{FileError::RemoveFailed, file.errorString()};
     return {};
 }
 

@@ -1,41 +1,13 @@
 #pragma once
 
+#include "records/Result.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 #include <vector>
 
 namespace quillory::records {
-
-// What went wrong with a record file.
-enum class FileError {
-    None,
-    Missing,     // no such file
-    NotAFile,    // a folder or something else stands at the path
-    TooLarge,    // larger than any record can be
-    Unreadable,  // the system refused to read it
-    TooShort,    // fewer lines than the reader needs
-    BadValue,    // a line that should hold a number does not
-    Unencodable, // a character the code page cannot hold
-    WriteFailed, // the system refused to write it
-    RemoveFailed // the system refused to delete it
-};
-
-// A short English phrase for messages and logs ("the file is missing").
-QString describe(FileError error);
-
-struct ReadResult {
-    QStringList lines;
-    FileError error = FileError::None;
-    QString detail; // the system's own words, when it gave any
-    bool ok() const { return error == FileError::None; }
-};
-
-struct WriteResult {
-    FileError error = FileError::None;
-    QString detail;
-    bool ok() const { return error == FileError::None; }
-};
 
 // The names of a folder's records and their case-folded sort keys, in the same order.
 struct FolderListing {
@@ -62,13 +34,13 @@ public:
     static constexpr qint64 kMaxBytes = 1 << 20;
 
     // Reads the file's lines; fails with TooShort when it has fewer than minLines.
-    static ReadResult read(const QString& path, int minLines = 0);
+    static Result<QStringList> read(const QString& path, int minLines = 0);
     // Replaces the whole file with these lines.
-    static WriteResult write(const QString& path, const QStringList& lines);
+    static Result<> write(const QString& path, const QStringList& lines);
     // Adds one line at the end, creating the file when missing. The old content is kept byte for
     // byte; when its last line has no line end, one is added first so two lines never merge.
-    static WriteResult appendLine(const QString& path, const QString& line);
-    static WriteResult remove(const QString& path);
+    static Result<> appendLine(const QString& path, const QString& line);
+    static Result<> remove(const QString& path);
 
     // True when a normal (not hidden) file of that name is in the path's folder, the name
     // compared without regard to letter case: "Dune" and "DUNE" are the same record everywhere.

@@ -8,8 +8,6 @@
 
 namespace quillory {
 
-enum class FolderKind { Profiles, Stats, Loaned };
-
 // Where the three data folders are and how a first start creates them.
 class FolderSettings {
 public:

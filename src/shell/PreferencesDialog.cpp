@@ -83,15 +83,15 @@ PreferencesDialog::PreferencesDialog(MainContext& context, QWidget* parent)
 
     // Form_Load
     m_context.disableMainFor(this);
-    showFields(PreferencesLogic::stored(m_context.platform().settings));
+    showFields(FolderSettings::read(m_context.platform().settings));
     txtLoaned->setFocus();
 }
 
-PreferenceFields PreferencesDialog::fields() const {
-    return PreferenceFields{txtLoaned->text(), txtProfiles->text(), txtStats->text()};
+Folders PreferencesDialog::fields() const {
+    return Folders{txtProfiles->text(), txtStats->text(), txtLoaned->text()};
 }
 
-void PreferencesDialog::showFields(const PreferenceFields& fields) {
+void PreferencesDialog::showFields(const Folders& fields) {
     txtLoaned->setText(fields.loaned);
     txtProfiles->setText(fields.profiles);
     txtStats->setText(fields.stats);
@@ -110,11 +110,11 @@ void PreferencesDialog::cmdBrowse3_Click() {
 }
 
 bool PreferencesDialog::checkAndStore() {
-    const PreferenceFields normal = PreferencesLogic::normalised(fields());
+    const Folders normal = PreferencesLogic::normalised(fields());
     showFields(normal);
     const PreferencesOutcome outcome =
         PreferencesLogic::checkAndStore(m_context.platform().settings, normal);
-    for (PreferenceFolder folder : outcome.missing)
+    for (FolderKind folder : outcome.missing)
         m_context.messages().show(PreferencesLogic::missingFolderMessage(folder));
     if (outcome.storeFailed)
         m_context.messages().show(PreferencesLogic::storeFailedMessage());
@@ -153,7 +153,7 @@ void PreferencesDialog::cmdCancel_Click() {
 void PreferencesDialog::cmdDefault_Click() {
     if (m_context.messages().show(PreferencesLogic::resetToDefaultQuestion()) != MsgAnswer::Ok)
         return;
-    showFields(PreferencesLogic::defaults(m_context.platform().app.programFolder()));
+    showFields(FolderSettings::defaults(m_context.platform().app.programFolder()));
 }
 
 void PreferencesDialog::done(int result) {

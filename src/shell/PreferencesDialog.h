@@ -52,8 +52,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    PreferenceFields fields() const;
-    void showFields(const PreferenceFields& fields);
+    Folders fields() const;
+    void showFields(const Folders& fields);
     // Normalises the fields, then checks and stores them, reporting each refusal. True when
     // every folder passed and was stored.
     bool checkAndStore();

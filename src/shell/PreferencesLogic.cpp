@@ -1,8 +1,5 @@
 #include "shell/PreferencesLogic.h"
 
-#include "records/Paths.h"
-#include "shell/FolderSettings.h"
-
 namespace quillory {
 
 namespace {
@@ -10,30 +7,20 @@ const QString kConfirm = QStringLiteral("Confirm");
 const QString kCheckFolder = QStringLiteral("Check Folder");
 } // namespace
 
-PreferenceFields PreferencesLogic::stored(SettingsStore& settings) {
-    const Folders folders = FolderSettings::read(settings);
-    return PreferenceFields{folders.loaned, folders.profiles, folders.stats};
+Folders PreferencesLogic::normalised(const Folders& fields) {
+    return Folders{CheckDirName(fields.profiles), CheckDirName(fields.stats),
+                   CheckDirName(fields.loaned)};
 }
 
-PreferenceFields PreferencesLogic::defaults(const QString& programFolder) {
-    const Folders folders = FolderSettings::defaults(programFolder);
-    return PreferenceFields{folders.loaned, folders.profiles, folders.stats};
-}
-
-PreferenceFields PreferencesLogic::normalised(const PreferenceFields& fields) {
-    return PreferenceFields{CheckDirName(fields.loaned), CheckDirName(fields.profiles),
-                            CheckDirName(fields.stats)};
-}
-
-PreferencesOutcome PreferencesLogic::checkAndStore(SettingsStore& settings,
-                                                   const PreferenceFields& fields) {
+PreferencesOutcome PreferencesLogic::checkAndStore(SettingsStore& settings, const Folders& fields) {
+    // Loaned items, item statistics, profiles: the order the dialog shows its warnings in.
     const struct {
-        PreferenceFolder folder;
+        FolderKind folder;
         const char* key;
         const QString& path;
-    } steps[] = {{PreferenceFolder::Loaned, "loaned", fields.loaned},
-                 {PreferenceFolder::Stats, "stats", fields.stats},
-                 {PreferenceFolder::Profiles, "profiles", fields.profiles}};
+    } steps[] = {{FolderKind::Loaned, "loaned", fields.loaned},
+                 {FolderKind::Stats, "stats", fields.stats},
+                 {FolderKind::Profiles, "profiles", fields.profiles}};
     PreferencesOutcome outcome;
     for (const auto& step : steps) {
         // A folder on a drive or share that is not available counts as missing.
@@ -47,16 +34,16 @@ PreferencesOutcome PreferencesLogic::checkAndStore(SettingsStore& settings,
     return outcome;
 }
 
-Message PreferencesLogic::missingFolderMessage(PreferenceFolder folder) {
+Message PreferencesLogic::missingFolderMessage(FolderKind folder) {
     QString name;
     switch (folder) {
-    case PreferenceFolder::Loaned:
+    case FolderKind::Loaned:
         name = QStringLiteral("Loaned Items");
         break;
-    case PreferenceFolder::Stats:
+    case FolderKind::Stats:
         name = QStringLiteral("Item Statistics");
         break;
-    case PreferenceFolder::Profiles:
+    case FolderKind::Profiles:
         name = QStringLiteral("Borrower Profiles");
         break;
     }

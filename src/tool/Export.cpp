@@ -15,12 +15,12 @@ constexpr qsizetype kFlushBytes = 1 << 16;
 
 // The row of one record, or the reason it is skipped.
 bool itemRow(const Folders& folders, const QString& name, QStringList& row, QString& reason) {
-    const ItemReadResult read = readItem(folders.itemPath(name));
+    const Result<ItemRecord> read = readItem(folders.itemPath(name));
     if (!read.ok()) {
-        reason = fileProblem(read.error, read.detail);
+        reason = errorText(read.error());
         return false;
     }
-    const ItemRecord& r = read.record;
+    const ItemRecord& r = read.value();
     if (r.status == kOnLoan && !r.borrower) {
         reason = QStringLiteral("it is \"ON LOAN\" but has no borrower lines");
         return false;
@@ -36,32 +36,27 @@ bool itemRow(const Folders& folders, const QString& name, QStringList& row, QStr
 }
 
 bool borrowerRow(const Folders& folders, const QString& name, QStringList& row, QString& reason) {
-    const ProfileReadResult read = readProfile(folders.profilePath(name));
+    const Result<ProfileRecord> read = readProfile(folders.profilePath(name));
     if (!read.ok()) {
-        reason = fileProblem(read.error, read.detail);
+        reason = errorText(read.error());
         return false;
     }
-    row = read.record.toLines();
+    row = read.value().toLines();
     return true;
 }
 
 bool loanRow(const Folders& folders, const QString& name, QStringList& row, QString& reason) {
-    const LoanReadResult read = readLoan(folders.loanPath(name));
+    const Result<LoanFile> read = readLoan(folders.loanPath(name));
     if (!read.ok()) {
-        reason = fileProblem(read.error, read.detail);
+        reason = errorText(read.error());
         return false;
     }
-    const LoanRecord& r = read.record;
+    const LoanRecord& r = read.value().record;
     row = QStringList{name, r.title, r.loanDate, r.price, r.profileId, r.name};
     return true;
 }
 
 } // namespace
-
-QString fileProblem(FileError error, const QString& detail) {
-    return detail.isEmpty() ? describe(error)
-                            : describe(error) + QStringLiteral(" (") + detail + u')';
-}
 
 QStringList exportHeader(RecordKind kind) {
     switch (kind) {

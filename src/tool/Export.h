@@ -26,9 +26,6 @@ struct ExportResult {
     bool ok() const { return writeError.isEmpty(); }
 };
 
-// "the file is missing (detail)": why a record could not be read, for one line of a report.
-QString fileProblem(records::FileError error, const QString& detail);
-
 // The header of each export, every line of the record being a named column.
 QStringList exportHeader(RecordKind kind);
 

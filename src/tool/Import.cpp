@@ -207,8 +207,9 @@ std::vector<ImportWrite> applyImport(const QString& folder, const ImportPlan& pl
         ImportWrite w{&row, {}};
         const QString path = CheckDirName(folder) + row.fileName;
         if (existing.contains(row.fileName.toCaseFolded()) || QFileInfo::exists(path))
-            w.result = {records::FileError::WriteFailed,
-                        QStringLiteral("a record of that name was created meanwhile")};
+            w.result =
+                records::Error{records::FileError::WriteFailed,
+                               QStringLiteral("a record of that name was created meanwhile")};
         else
             w.result = records::RecordFile::write(path, row.lines);
         written.push_back(std::move(w));

@@ -47,7 +47,7 @@ ImportPlan planBorrowerImport(const Folders& folders, const CsvTable& table,
 
 struct ImportWrite {
     const ImportRow* row = nullptr;
-    records::WriteResult result; // WriteFailed with a detail when the file had appeared meanwhile
+    records::Result<> result; // WriteFailed with a detail when the file had appeared meanwhile
 };
 
 // Writes every accepted row as a new record in folder, each atomically; a record whose file

@@ -115,11 +115,11 @@ int runImport(CommandContext& context) {
             ++written;
             printRow(context, row, context.coloured(32, QStringLiteral("created")));
         } else {
-            const records::WriteResult& r = std::prev(write)->result;
+            const records::Result<>& r = std::prev(write)->result;
             context.print(QStringLiteral("line %1: %2 \"%3\" as %4: %5\n")
                               .arg(row.line)
                               .arg(context.coloured(31, QStringLiteral("not written")), row.label,
-                                   row.fileName, fileProblem(r.error, r.detail)));
+                                   row.fileName, errorText(r.error())));
         }
     }
     context.print(QStringLiteral("%1 rows: %2 %3 written to %4, %5 refused, %6 not written.\n")

@@ -23,17 +23,18 @@ std::vector<LoanLine> readLoans(const Folders& folders, LoanDateReader& dates,
                                 std::vector<SkippedRecord>& damaged) {
     std::vector<LoanLine> loans;
     for (const QString& name : recordNames(folders.loaned)) {
-        const LoanReadResult read = readLoan(folders.loanPath(name));
+        const Result<LoanFile> read = readLoan(folders.loanPath(name));
         if (!read.ok()) {
-            damaged.push_back({name, fileProblem(read.error, read.detail)});
+            damaged.push_back({name, errorText(read.error())});
             continue;
         }
         LoanLine loan;
         loan.fileName = name;
-        loan.title = read.record.title;
-        loan.loanDate = read.record.loanDate;
-        loan.profileId = read.record.profileId;
-        loan.name = read.record.name;
+        const LoanRecord& r = read.value().record;
+        loan.title = r.title;
+        loan.loanDate = r.loanDate;
+        loan.profileId = r.profileId;
+        loan.name = r.name;
         loan.date = dates.read(loan.loanDate).value_or(QDate());
         loans.push_back(std::move(loan));
     }
@@ -41,17 +42,17 @@ std::vector<LoanLine> readLoans(const Folders& folders, LoanDateReader& dates,
 }
 
 void addContact(const Folders& folders, LoanLine& loan) {
-    const ProfileReadResult profile = readProfile(folders.profilePath(loan.profileId));
+    const Result<ProfileRecord> profile = readProfile(folders.profilePath(loan.profileId));
     if (profile.ok()) {
-        loan.home = profile.record.home;
-        loan.cell = profile.record.cell;
+        loan.home = profile.value().home;
+        loan.cell = profile.value().cell;
         return;
     }
     // The profile is gone or damaged: the item keeps a copy taken when it was lent.
-    const ItemReadResult item = readItem(folders.itemPath(loan.fileName), kItemOnLoanLines);
-    if (item.ok() && item.record.borrower) {
-        loan.home = item.record.borrower->home;
-        loan.cell = item.record.borrower->cell;
+    const Result<ItemRecord> item = readItem(folders.itemPath(loan.fileName), kItemOnLoanLines);
+    if (item.ok() && item.value().borrower) {
+        loan.home = item.value().borrower->home;
+        loan.cell = item.value().borrower->cell;
     }
 }
 
@@ -97,12 +98,12 @@ LibraryStats collectStats(const Folders& folders, LoanDateReader& dates) {
     const QStringList profiles = recordNames(folders.profiles);
     stats.borrowers = profiles.size();
     for (const QString& id : profiles) {
-        const ProfileReadResult read = readProfile(folders.profilePath(id));
+        const Result<ProfileRecord> read = readProfile(folders.profilePath(id));
         if (!read.ok()) {
-            stats.damaged.push_back({id, fileProblem(read.error, read.detail)});
+            stats.damaged.push_back({id, errorText(read.error())});
             continue;
         }
-        const qint64 count = read.record.loanCountValue().value_or(0);
+        const qint64 count = read.value().loanCountValue().value_or(0);
         if (count > 0)
             ++stats.borrowersWithLoans;
         if (count >= lending::kLoanLimit)

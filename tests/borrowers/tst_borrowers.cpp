@@ -123,7 +123,7 @@ void TestBorrowers::createReportsWriteFailure() {
     QDir().mkdir(dir.folders().profilePath("4821937Q"));
     const CreateOutcome outcome = createProfile(dir.folders(), "4821937Q", {"Ann", "1", "-"});
     QCOMPARE(outcome.result, CreateResult::WriteFailed);
-    QVERIFY(writeFailedMessage("4821937Q", outcome.write).text.contains("4821937Q"));
+    QVERIFY(writeFailedMessage("4821937Q", outcome.write.error()).text.contains("4821937Q"));
     QVERIFY(QFileInfo(dir.folders().profilePath("4821937Q")).isDir());
 }
 

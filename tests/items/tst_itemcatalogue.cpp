@@ -85,13 +85,13 @@ void TestItemCatalogue::recordShapesByteForByte() {
     const QByteArray onLoan = QByteArray(available).replace("Available", "ON LOAN") +
                               "1234567A\r\nAnn Lee\r\n555-0101\r\n-\r\n 1 \r\n";
     QCOMPARE(TestFolders::readBytes(path), onLoan);
-    const ItemReadResult lent = readItem(path, kItemOnLoanLines);
+    const Result<ItemRecord> lent = readItem(path, kItemOnLoanLines);
     QVERIFY(lent.ok());
-    QVERIFY(lent.record.borrower);
-    QCOMPARE(lent.record.borrower->loanCount, QStringLiteral(" 1 "));
+    QVERIFY(lent.value().borrower);
+    QCOMPARE(lent.value().borrower->loanCount, QStringLiteral(" 1 "));
 
     // Back from loan: the borrower block goes, line 2 stays.
-    ItemRecord returned = lent.record;
+    ItemRecord returned = lent.value();
     returned.status = kAvailable;
     returned.borrower.reset();
     QVERIFY(writeItem(path, returned).ok());

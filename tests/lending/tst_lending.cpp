@@ -381,8 +381,8 @@ void TestLending::randomLendsAndReturnsKeepInvariants() {
     auto invariantsHold = [&] {
         QMap<QString, int> loansOf;
         for (int i = 0; i < names.size(); ++i) {
-            const QStringList item = records::RecordFile::read(lib.f.itemPath(names[i])).lines;
-            const QStringList loan = records::RecordFile::read(lib.f.loanPath(names[i])).lines;
+            const QStringList item = records::RecordFile::read(lib.f.itemPath(names[i])).value();
+            const QStringList loan = records::RecordFile::read(lib.f.loanPath(names[i])).value();
             const bool out = holder.contains(names[i]);
             if (item != (out ? onLoan(titles[i], countLine[names[i]])
                                    .replaceInStrings(kId, holder[names[i]])
@@ -394,13 +394,13 @@ void TestLending::randomLendsAndReturnsKeepInvariants() {
                 continue;
             }
             if (loan.size() != 5 || loan[0] != titles[i] || loan[3] != holder[names[i]] ||
-                !records::readLoanList(lib.f.loanListPath(loan[3])).lines.contains(loan[0]))
+                !records::readLoanList(lib.f.loanListPath(loan[3])).value().contains(loan[0]))
                 return false;
             ++loansOf[loan[3]];
         }
         for (const QString& id : borrowers) {
-            const QString count = records::RecordFile::read(lib.f.profilePath(id)).lines.value(4);
-            const int n = records::readLoanList(lib.f.loanListPath(id)).lines.size();
+            const QString count = records::RecordFile::read(lib.f.profilePath(id)).value().value(4);
+            const int n = records::readLoanList(lib.f.loanListPath(id)).value().size();
             if (count.trimmed().toInt() != n || n != loansOf.value(id))
                 return false;
         }

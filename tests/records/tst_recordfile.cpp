@@ -58,17 +58,17 @@ void TestRecordFile::writesCp1252WithCrLf() {
     const QString path = dir.root() + "/Record";
     QVERIFY(RecordFile::write(path, lines).ok());
     QCOMPARE(TestFolders::readBytes(path), bytes);
-    const ReadResult back = RecordFile::read(path);
+    const Result<QStringList> back = RecordFile::read(path);
     QVERIFY(back.ok());
-    QCOMPARE(back.lines, lines);
+    QCOMPARE(back.value(), lines);
 }
 
 void TestRecordFile::refusesCharactersOutsideTheCodePage() {
     TestFolders dir;
     const QString path = dir.root() + "/Record";
     TestFolders::writeBytes(path, "old\r\n");
-    const WriteResult result = RecordFile::write(path, {QStringLiteral("Война и мир")});
-    QCOMPARE(result.error, FileError::Unencodable);
+    const Result<> result = RecordFile::write(path, {QStringLiteral("Война и мир")});
+    QCOMPARE(result.error().code, FileError::Unencodable);
     QCOMPARE(TestFolders::readBytes(path), QByteArray("old\r\n"));
     QCOMPARE(Cp1252::firstUnencodable(QStringLiteral("abc\u0412")), QChar(0x0412));
     QVERIFY(Cp1252::firstUnencodable(QStringLiteral("Œuvre – “quoted” €")).isNull());
@@ -93,9 +93,9 @@ void TestRecordFile::readsEveryLineEnd() {
     TestFolders dir;
     const QString path = dir.root() + "/Record";
     TestFolders::writeBytes(path, bytes);
-    const ReadResult result = RecordFile::read(path);
+    const Result<QStringList> result = RecordFile::read(path);
     QVERIFY(result.ok());
-    QCOMPARE(result.lines, lines);
+    QCOMPARE(result.value(), lines);
 }
 
 void TestRecordFile::readRefusals_data() {
@@ -121,7 +121,7 @@ void TestRecordFile::readRefusals() {
         TestFolders::writeBytes(path, QByteArray(RecordFile::kMaxBytes + 1, 'x'));
     else if (setup == "short")
         TestFolders::writeBytes(path, "1\r\n2\r\n3\r\n");
-    QCOMPARE(int(RecordFile::read(path, minLines).error), error);
+    QCOMPARE(int(RecordFile::read(path, minLines).error().code), error);
 }
 
 void TestRecordFile::replaceIsAtomicAndLeavesNoTemporary() {
@@ -146,10 +146,10 @@ void TestRecordFile::failedWriteKeepsOldContent() {
     const QString path = folder + "/Dune";
     TestFolders::writeBytes(path, "old\r\n");
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    const WriteResult result = RecordFile::write(path, {"new"});
+    const Result<> result = RecordFile::write(path, {"new"});
     QFile::setPermissions(folder,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QCOMPARE(result.error, FileError::WriteFailed);
+    QCOMPARE(result.error().code, FileError::WriteFailed);
     QCOMPARE(TestFolders::readBytes(path), QByteArray("old\r\n"));
 }
 

@@ -231,29 +231,29 @@ void TestWriteFailures::everyWriterReports() {
     } else if (op == "new profile") {
         const borrowers::CreateOutcome o = borrowers::createProfile(f, "7654321Z", person);
         QCOMPARE(o.result, borrowers::CreateResult::WriteFailed);
-        report = borrowers::writeFailedMessage("7654321Z", o.write).text;
+        report = borrowers::writeFailedMessage("7654321Z", o.write.error()).text;
     } else if (op == "edit profile") {
         const borrowers::EditOutcome o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
         QCOMPARE(o.result, borrowers::EditResult::WriteFailed);
         report = borrowers::editRefusedMessage(kIdle, o).text;
     } else if (op == "append") {
-        const records::WriteResult w = records::appendToLoanList(f.loanListPath(kId), "Dune");
-        QCOMPARE(w.error, records::FileError::WriteFailed);
-        report = records::describe(w.error);
+        const records::Result<> w = records::appendToLoanList(f.loanListPath(kId), "Dune");
+        QCOMPARE(w.error().code, records::FileError::WriteFailed);
+        report = records::errorText(w.error());
     } else if (op == "rewrite list") {
-        const records::WriteResult w = records::removeFromLoanList(f.loanListPath(kId), "Emma");
-        QCOMPARE(w.error, records::FileError::WriteFailed);
-        report = records::describe(w.error);
+        const records::Result<> w = records::removeFromLoanList(f.loanListPath(kId), "Emma");
+        QCOMPARE(w.error().code, records::FileError::WriteFailed);
+        report = records::errorText(w.error());
     } else if (op == "repair") {
-        const records::RepairResult r =
+        const records::Result<records::LoanRecord> r =
             records::repairLoanFromItem(f.loanPath("Dune"), f.itemPath("Dune"), kToday);
-        QCOMPARE(r.error, records::RepairError::WriteFailed);
-        report = r.detail;
+        QCOMPARE(r.error().code, records::FileError::WriteFailed);
+        report = records::errorText(r.error());
     } else if (op == "settings") {
         QtSettingsStore store(ini);
         QCOMPARE(store.value("Stats"), f.stats);
-        const PreferencesOutcome o = PreferencesLogic::checkAndStore(
-            store, PreferenceFields{f.loaned, f.profiles, f.profiles});
+        const PreferencesOutcome o =
+            PreferencesLogic::checkAndStore(store, Folders{f.profiles, f.profiles, f.loaned});
         QVERIFY(o.storeFailed);
         report = PreferencesLogic::storeFailedMessage().text;
     } else if (op == "remove item") {
@@ -261,9 +261,9 @@ void TestWriteFailures::everyWriterReports() {
         QVERIFY(m.has_value());
         report = m->text;
     } else if (op == "remove profile") {
-        const records::WriteResult w = borrowers::deleteProfile(f, kIdle);
-        QCOMPARE(w.error, records::FileError::RemoveFailed);
-        report = borrowers::removeFailedMessage(kIdle, w).text;
+        const records::Result<> w = borrowers::deleteProfile(f, kIdle);
+        QCOMPARE(w.error().code, records::FileError::RemoveFailed);
+        report = borrowers::removeFailedMessage(kIdle, w.error()).text;
     }
     lib.blocker->release();
 
