@@ -16,8 +16,8 @@
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
 #include "records/RecordFile.h"
-#include "shell/FolderList.h"
 #include "shell/MainWindow.h"
+#include "widgets/FolderList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -7,8 +7,8 @@
 
 #include "BenchPlatform.h"
 #include "items/ItemPanel.h"
-#include "shell/FolderList.h"
 #include "shell/MainWindow.h"
+#include "widgets/FolderList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

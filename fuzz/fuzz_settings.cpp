@@ -2,7 +2,7 @@
 // edited by hand or damaged.
 #include "FuzzSupport.h"
 #include "platform/SettingsStore.h"
-#include "shell/FolderSettings.h"
+#include "settings/FolderSettings.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,10 +3,9 @@
 #include "borrowers/Borrowers.h"
 #include "borrowers/EditProfileDialog.h"
 #include "borrowers/NewProfileDialog.h"
-#include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FolderList.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QAction>
 #include <QFrame>
@@ -96,6 +95,7 @@ BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
 }
 
 void BorrowerPanel::clearValues() {
+    m_shown.reset();
     for (QLabel* value : {lblProfileName, lblProfileHome, lblProfileCellPager, lblProfileTotalLoan})
         value->clear();
 }
@@ -120,6 +120,7 @@ void BorrowerPanel::filProfiles_Click() {
         m_context.messages().show(borrowers::unreadableMessage(profileId, read.error()));
         return;
     }
+    m_shown = read.value();
     lblProfileName->setText(read.value().name);
     lblProfileHome->setText(read.value().home);
     lblProfileCellPager->setText(read.value().cell);
@@ -228,11 +229,10 @@ void BorrowerPanel::cmdDeleteProfile_Click() {
         messages.show(borrowers::removeFailedMessage(profileId, removed.error()));
         return;
     }
-    m_context.returnPanel().filProfilesReturn->reread();
+    m_context.profileListsChanged();
     clearValues();
     messages.show(borrowers::removedMessage(profileId));
     // Nothing is selected afterwards, matching the empty details.
-    filProfiles->reread();
     filProfiles->clearSelectedName();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "records/ProfileRecord.h"
+
 #include <QGroupBox>
+#include <optional>
 
 class QColor;
 class QLabel;
@@ -44,6 +47,8 @@ public:
     void cmdDeleteProfile_Click();
     // Empties the four value labels.
     void clearValues();
+    // The profile on show, read when it was shown; null when none is.
+    const records::ProfileRecord* shownProfile() const { return m_shown ? &*m_shown : nullptr; }
 
     int blinkPhase() const { return m_blinkPhase; }
 
@@ -55,6 +60,7 @@ private:
 
     MainContext& m_context;
     int m_blinkPhase = 0;
+    std::optional<records::ProfileRecord> m_shown;
 };
 
 } // namespace quillory

@@ -1,10 +1,9 @@
 #include "borrowers/EditProfileDialog.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "shell/FieldHelpers.h"
-#include "shell/FormLayout.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FieldHelpers.h"
+#include "widgets/FormLayout.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -79,7 +78,7 @@ void EditProfileDialog::cmdOK_Click() {
     case EditResult::Saved:
         context.messages().show(savedMessage(m_profileId));
         close();
-        context.borrowerPanel().filProfiles_Click();
+        context.profileChanged();
         return;
     case EditResult::WriteFailed:
         // The record is as it was; the fields stay for another try.
@@ -90,7 +89,7 @@ void EditProfileDialog::cmdOK_Click() {
         // borrower again brings the panel's gate up to date.
         context.messages().show(editRefusedMessage(m_profileId, outcome));
         close();
-        context.borrowerPanel().filProfiles_Click();
+        context.profileChanged();
         return;
     case EditResult::Gone:
     case EditResult::Unreadable:

@@ -1,11 +1,8 @@
 #include "borrowers/NewProfileDialog.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
-#include "shell/FormLayout.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FormLayout.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -100,10 +97,9 @@ void NewProfileDialog::cmdOK_Click() {
         messages.show(writeFailedMessage(profileId, outcome.write.error()));
         return;
     }
-    // The new borrower shows in the list; the borrower on show stays selected.
-    m_context.borrowerPanel().filProfiles->reread();
+    // The new borrower shows in the lists; the borrower on show stays selected.
+    m_context.profileListsChanged();
     const MsgAnswer another = messages.show(createdMessage(fields.name, profileId));
-    m_context.returnPanel().filProfilesReturn->reread();
     if (another == MsgAnswer::Yes) {
         lblProfile->clear();
         txtName->clear();

@@ -1,7 +1,7 @@
 #include "borrowers/ProfileForm.h"
 
-#include "shell/FieldHelpers.h"
-#include "shell/MainContext.h"
+#include "widgets/FieldHelpers.h"
+#include "widgets/MainContext.h"
 
 #include <QLineEdit>
 

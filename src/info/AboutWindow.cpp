@@ -1,7 +1,7 @@
 #include "info/AboutWindow.h"
 
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "info/HelpWindow.h"
 
 #include "platform/MessageService.h"
-#include "shell/Named.h"
+#include "widgets/Named.h"
 
 #include <QFile>
 #include <QHBoxLayout>

@@ -4,8 +4,8 @@
 #include "info/HelpWindow.h"
 #include "info/MemoryWindow.h"
 #include "info/VersionHistoryWindow.h"
-#include "shell/BusyCursor.h"
-#include "shell/MainContext.h"
+#include "widgets/BusyCursor.h"
+#include "widgets/MainContext.h"
 
 #include <QFileInfo>
 

@@ -2,8 +2,8 @@
 
 #include "info/AboutCredits.h"
 #include "info/MemoryText.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -1,9 +1,9 @@
 #include "info/VersionHistoryWindow.h"
 
 #include "info/VersionHistory.h"
-#include "shell/FormLayout.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FormLayout.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>

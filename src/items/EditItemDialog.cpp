@@ -1,9 +1,8 @@
 #include "items/EditItemDialog.h"
 
 #include "items/ItemForm.h"
-#include "items/ItemPanel.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -61,7 +60,7 @@ void EditItemDialog::cmdSaveEdit_Click() {
         return;
     }
     close();
-    m_context.itemPanel().filStats_Click();
+    m_context.itemChanged();
 }
 
 } // namespace quillory

@@ -1,7 +1,7 @@
 #include "items/ItemForm.h"
 
-#include "shell/FieldHelpers.h"
-#include "shell/FormLayout.h"
+#include "widgets/FieldHelpers.h"
+#include "widgets/FormLayout.h"
 
 #include <QDialog>
 #include <QGridLayout>

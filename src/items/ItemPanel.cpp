@@ -4,9 +4,9 @@
 #include "items/ItemCatalogue.h"
 #include "items/NewItemDialog.h"
 #include "records/ItemRecord.h"
-#include "shell/FolderList.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FolderList.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QAction>
 #include <QFont>
@@ -119,7 +119,7 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
 }
 
 void ItemPanel::tmrBlink_Timer() {
-    if (lblItemStatus->text() == records::kAvailable)
+    if (shownAvailable())
         return;
     m_blinkPhase = 1 - m_blinkPhase;
     const BlinkColours& colours = m_context.blinkColours();
@@ -130,9 +130,16 @@ void ItemPanel::tmrBlink_Timer() {
 }
 
 void ItemPanel::clearValues() {
+    m_shown.reset();
     for (QLabel* value : {lblItemTitle, lblItemDate, lblItemStatus, lblItemLanguage, lblItemPrice,
                           lblItemSerialNumber, lblItemPublisher})
         value->clear();
+}
+
+void ItemPanel::forgetShownItem() {
+    clearValues();
+    cmdBorrowerDetails->hide();
+    cmdBorrowerDetails->setEnabled(false);
 }
 
 void ItemPanel::filStats_Click() {
@@ -149,7 +156,8 @@ void ItemPanel::filStats_Click() {
         m_context.messages().show(*loaded.failure);
         return;
     }
-    const records::ItemRecord& item = loaded.record;
+    m_shown = loaded.record;
+    const records::ItemRecord& item = *m_shown;
     lblItemTitle->setText(item.title);
     lblItemDate->setText(item.dateCreated);
     lblItemStatus->setText(item.status);
@@ -162,7 +170,6 @@ void ItemPanel::filStats_Click() {
 }
 
 void ItemPanel::setGates(bool available) {
-    m_shownAvailable = available;
     const MainMenus& m = m_context.menus();
     for (QAction* action : {m.mnuEdit_EditItemDetails, m.mnuEdit_RemoveItem, m.mnuEdit_BorrowItem,
                             m.mnuPop_BorrowItem, m.mnuPop_EditItem, m.mnuPop_RemoveItem})
@@ -237,20 +244,20 @@ void ItemPanel::cmdDeleteItem_Click() {
     // Show the selected item first, so the question names the file that will be deleted, and
     // the decision rests on its status now.
     filStats_Click();
-    if (!m_shownAvailable)
+    if (!shownAvailable())
         return;
     const QString path = m_context.folders().itemPath(filStats->selectedFileName());
-    if (m_context.messages().show(items::removalQuestion(lblItemTitle->text())) != MsgAnswer::Yes)
+    if (m_context.messages().show(items::removalQuestion(m_shown->title)) != MsgAnswer::Yes)
         return;
     if (const auto failure = items::removeItem(path)) {
         m_context.messages().show(*failure);
-        m_context.refreshStatistics(); // re-reads the list: the file may be gone already
+        m_context.RefreshStatistics(); // re-reads the list: the file may be gone already
         return;
     }
     filStats->reread();
     clearValues();
     m_context.messages().show(items::removalSuccess());
-    m_context.refreshStatistics();
+    m_context.RefreshStatistics();
 }
 
 } // namespace quillory

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "records/ItemRecord.h"
+
 #include <QGroupBox>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -55,6 +58,10 @@ public:
     void cmdDeleteItem_Click();
     // Empties the seven value labels.
     void clearValues();
+    // The shown record is gone: nothing shown, no borrower details offered.
+    void forgetShownItem();
+    // The record on show, read when it was shown; null when none is.
+    const records::ItemRecord* shownItem() const { return m_shown ? &*m_shown : nullptr; }
 
     int blinkPhase() const { return m_blinkPhase; }
 
@@ -62,10 +69,11 @@ private:
     // Enables the item actions as for an available item, or as for any other.
     void setGates(bool available);
 
+    bool shownAvailable() const { return m_shown && m_shown->isAvailable(); }
+
     MainContext& m_context;
     int m_blinkPhase = 0;
-    // The gates follow an item shown as "Available".
-    bool m_shownAvailable = true;
+    std::optional<records::ItemRecord> m_shown;
     // A mouse press that is shown by filStats_MouseDown also arrives as picked(); show it once.
     bool m_pickShownByPress = false;
 };

@@ -1,9 +1,9 @@
 #include "items/NewItemDialog.h"
 
 #include "items/ItemForm.h"
-#include "shell/BusyCursor.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/BusyCursor.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -81,7 +81,7 @@ void NewItemDialog::cmdSave_Click() {
     } else {
         close();
     }
-    m_context.refreshStatistics();
+    m_context.RefreshStatistics();
 }
 
 } // namespace quillory

@@ -1,12 +1,10 @@
 #include "lending/BorrowDialog.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "items/ItemPanel.h"
 #include "lending/Lending.h"
-#include "shell/FolderList.h"
-#include "shell/FormLayout.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/FolderList.h"
+#include "widgets/FormLayout.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -69,7 +67,8 @@ BorrowDialog::BorrowDialog(MainContext& context, QWidget* parent)
     connect(cmdBorrow, &QPushButton::clicked, this, &BorrowDialog::cmdBorrow_Click);
     connect(Command1, &QPushButton::clicked, this, &BorrowDialog::Command1_Click);
 
-    lblItemTitle->setText(context.itemPanel().lblItemTitle->text());
+    const records::ItemRecord* shown = context.shownItem();
+    lblItemTitle->setText(shown ? shown->title : QString());
     filBorrow->setFolder(context.folders().profiles);
 }
 
@@ -96,14 +95,14 @@ void BorrowDialog::cmdBorrow_Click() {
                                                      "Nothing was changed."),
                                   kErrorTitle, MsgIcon::Exclamation);
         close();
-        m_context.itemPanel().filStats_Click(); // the panel's gates catch up with the record
+        m_context.itemChanged(); // the panel's gates catch up with the record
         return;
     case lending::LendOutcome::Lent:
         break;
     }
-    m_context.itemPanel().filStats_Click();
-    m_context.borrowerPanel().filProfiles_Click();
-    m_context.refreshStatistics();
+    m_context.itemChanged();
+    m_context.profileChanged();
+    m_context.RefreshStatistics();
     m_context.messages().show(QStringLiteral("Item ") + m_itemToLend +
                                   QStringLiteral(" successfully loaned out."),
                               kLoanedTitle, MsgIcon::Information);

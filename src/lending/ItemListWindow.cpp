@@ -2,8 +2,8 @@
 
 #include "platform/MessageService.h"
 #include "records/LoanList.h"
-#include "shell/FormLayout.h"
-#include "shell/Named.h"
+#include "widgets/FormLayout.h"
+#include "widgets/Named.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -2,13 +2,10 @@
 
 #include "lending/Lending.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "items/ItemPanel.h"
 #include "lending/BorrowDialog.h"
 #include "lending/ItemListWindow.h"
 #include "records/ItemRecord.h"
-#include "shell/FolderList.h"
-#include "shell/MainContext.h"
+#include "widgets/MainContext.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -23,7 +20,7 @@ const QString kCannotOpenItem = QStringLiteral(
 } // namespace
 
 void borrowItem(MainContext& context) {
-    const QString itemToLend = context.itemPanel().filStats->selectedFileName();
+    const QString itemToLend = context.selectedItem();
     QWidget* window = context.showWindow(BorrowDialog::kWindowKey, [&context] {
         return new BorrowDialog(context, context.mainWidget());
     });
@@ -32,21 +29,19 @@ void borrowItem(MainContext& context) {
 }
 
 void showBorrowerDetails(MainContext& context) {
-    ItemPanel& items = context.itemPanel();
-    if (items.lblItemStatus->text() != records::kOnLoan) {
+    const records::ItemRecord* shown = context.shownItem();
+    if (!shown || shown->status != records::kOnLoan) {
         context.messages().show(kDetailsNotAvailable + QLatin1Char('\r') +
-                                    items.lblItemTitle->text(),
+                                    (shown ? shown->title : QString()),
                                 kAppTitle, MsgIcon::Information);
         return;
     }
     const lending::BorrowerDetails details =
-        lending::borrowerDetails(context.folders(), items.filStats->selectedFileName());
+        lending::borrowerDetails(context.folders(), context.selectedItem());
     switch (details.kind) {
     case lending::BorrowerDetails::Kind::Missing:
         // Deleted behind the program's back: the panel stops showing it, without a word.
-        items.clearValues();
-        items.cmdBorrowerDetails->hide();
-        items.cmdBorrowerDetails->setEnabled(false);
+        context.itemGone();
         return;
     case lending::BorrowerDetails::Kind::Unreadable:
         context.messages().show(kCannotOpenItem, QStringLiteral("Error"), MsgIcon::Information);
@@ -58,12 +53,12 @@ void showBorrowerDetails(MainContext& context) {
 }
 
 void showItemList(MainContext& context) {
-    BorrowerPanel& borrowers = context.borrowerPanel();
-    const QString profileId = borrowers.filProfiles->selectedFileName();
+    const QString profileId = context.selectedProfile();
     if (profileId.isEmpty())
         return;
     const QString path = context.folders().loanListPath(profileId);
-    const QString name = borrowers.lblProfileName->text();
+    const records::ProfileRecord* shown = context.shownProfile();
+    const QString name = shown ? shown->name : QString();
     // The list is read when the window opens; an open one is only brought forward.
     context.showWindow(ItemListWindow::kWindowKey, [&] {
         return new ItemListWindow(context.messages(), path, name, context.mainWidget());

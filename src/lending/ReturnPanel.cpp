@@ -1,13 +1,11 @@
 #include "lending/ReturnPanel.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "items/ItemPanel.h"
 #include "lending/Lending.h"
 #include "records/LoanRecord.h"
-#include "shell/BusyCursor.h"
-#include "shell/FolderList.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "widgets/BusyCursor.h"
+#include "widgets/FolderList.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -131,10 +129,10 @@ void ReturnPanel::filLoaned_DblClick() {
         result = lending::returnItem(m_context.folders(), name, profileId, m_context.sessionDate());
         switch (result.outcome) {
         case lending::ReturnOutcome::Returned:
-            m_context.itemPanel().filStats_Click();
+            m_context.itemChanged();
             filLoaned->reread();
-            m_context.borrowerPanel().filProfiles_Click();
-            m_context.refreshStatistics();
+            m_context.profileChanged();
+            m_context.RefreshStatistics();
             break;
         case lending::ReturnOutcome::WrongBorrower:
             lblNote->setText(kWrongProfile);

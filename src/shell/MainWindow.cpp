@@ -6,12 +6,12 @@
 #include "items/ItemPanel.h"
 #include "lending/LendingActions.h"
 #include "lending/ReturnPanel.h"
-#include "shell/BusyCursor.h"
-#include "shell/FolderList.h"
-#include "shell/FolderSettings.h"
-#include "shell/Named.h"
-#include "shell/PreferencesDialog.h"
+#include "settings/FolderSettings.h"
+#include "settings/PreferencesDialog.h"
 #include "shell/Statistics.h"
+#include "widgets/BusyCursor.h"
+#include "widgets/FolderList.h"
+#include "widgets/Named.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,11 +36,6 @@ const QString kResolution = QStringLiteral("Quillory! QD is optimized for screen
 const QString kEndSession = QStringLiteral("End current session?");
 const QString kEndSessionTitle = QStringLiteral("Quillory!");
 
-QString cannotRecreateText(const QString& path) {
-    return QStringLiteral("The data folder %1 is missing and could not be created again.\r"
-                          "Please choose the folders in File > Preferences.")
-        .arg(path);
-}
 } // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
@@ -262,25 +257,9 @@ bool MainWindow::start() {
 }
 
 void MainWindow::BindFileLists() {
-    // Each folder recovers on its own, in this order; the lists themselves are read by
-    // RefreshStatistics, which start-up runs next.
-    const struct {
-        QString path;
-        FolderKind kind;
-    } steps[] = {{m_folders.stats, FolderKind::Stats},
-                 {m_folders.profiles, FolderKind::Profiles},
-                 {m_folders.loaned, FolderKind::Loaned}};
-    for (const auto& step : steps) {
-        // An empty path is a folder that could not be made at first start, already reported.
-        if (step.path.isEmpty() || folderExists(step.path))
-            continue;
-        MakeDir(step.path);
-        if (folderExists(step.path))
-            m_platform.messages.show(FolderSettings::recreatedMessage(step.kind));
-        else
-            m_platform.messages.show(cannotRecreateText(step.path), kAppTitle,
-                                     MsgIcon::Exclamation);
-    }
+    // The lists themselves are read by RefreshStatistics, which start-up runs next.
+    FolderSettings::recreateMissing(
+        m_folders, [this](const Message& message) { m_platform.messages.show(message); });
 }
 
 void MainWindow::RefreshStatistics() {
@@ -294,6 +273,39 @@ void MainWindow::RefreshStatistics() {
     // The return panel lists the same folder; it takes the listing just read.
     m_returnPanel->filProfilesReturn->copyFrom(*profiles);
     staPanelStats->setText(statisticsText(stats->count(), loaned->count()));
+}
+
+QString MainWindow::selectedItem() const {
+    return m_itemPanel->filStats->selectedFileName();
+}
+
+const records::ItemRecord* MainWindow::shownItem() const {
+    return m_itemPanel->shownItem();
+}
+
+QString MainWindow::selectedProfile() const {
+    return m_borrowerPanel->filProfiles->selectedFileName();
+}
+
+const records::ProfileRecord* MainWindow::shownProfile() const {
+    return m_borrowerPanel->shownProfile();
+}
+
+void MainWindow::itemChanged() {
+    m_itemPanel->filStats_Click();
+}
+
+void MainWindow::itemGone() {
+    m_itemPanel->forgetShownItem();
+}
+
+void MainWindow::profileChanged() {
+    m_borrowerPanel->filProfiles_Click();
+}
+
+void MainWindow::profileListsChanged() {
+    m_borrowerPanel->filProfiles->reread();
+    m_returnPanel->filProfilesReturn->reread();
 }
 
 QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MainContext.h"
+#include "widgets/MainContext.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -14,6 +14,9 @@ class QTimer;
 namespace quillory {
 
 class FolderList;
+class ItemPanel;
+class BorrowerPanel;
+class ReturnPanel;
 
 // frmMain: where the program begins and ends. start() runs the start-up sequence before the
 // window is first shown; closing it by any means asks "End current session?".
@@ -36,16 +39,20 @@ public:
     QWidget* mainWidget() override { return this; }
     const MainMenus& menus() const override { return m_menus; }
     const BlinkColours& blinkColours() const override { return m_blink; }
-    ItemPanel& itemPanel() override { return *m_itemPanel; }
-    BorrowerPanel& borrowerPanel() override { return *m_borrowerPanel; }
-    ReturnPanel& returnPanel() override { return *m_returnPanel; }
-    void refreshStatistics() override { RefreshStatistics(); }
+    QString selectedItem() const override;
+    const records::ItemRecord* shownItem() const override;
+    QString selectedProfile() const override;
+    const records::ProfileRecord* shownProfile() const override;
+    void itemChanged() override;
+    void itemGone() override;
+    void profileChanged() override;
+    void profileListsChanged() override;
+    void RefreshStatistics() override;
     QWidget* showWindow(const QString& key, const std::function<QWidget*()>& create) override;
     QWidget* openWindow(const QString& key) const override;
     void disableMainFor(QWidget* window) override;
     void setMainEnabled(bool enabled) override;
 
-    void RefreshStatistics();
     void BindFileLists();
     void CloseAllWindows();
     bool CheckResolution();
@@ -56,6 +63,10 @@ public:
     QLabel* staPanelClock = nullptr;
     QLabel* staPanelNum = nullptr;
     QLabel* staPanelCaps = nullptr;
+
+    ItemPanel& itemPanel() { return *m_itemPanel; }
+    BorrowerPanel& borrowerPanel() { return *m_borrowerPanel; }
+    ReturnPanel& returnPanel() { return *m_returnPanel; }
 
     // Outer window size when the screen is larger than 800 x 600.
     static constexpr QSize kNormalSize{800, 595};

@@ -1,7 +1,7 @@
 #include "tool/Command.h"
 
 #include "platform/SettingsStore.h"
-#include "shell/FolderSettings.h"
+#include "settings/FolderSettings.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 #include "borrowers/EditProfileDialog.h"
 #include "borrowers/NewProfileDialog.h"
 #include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "items/EditItemDialog.h"
 #include "items/ItemPanel.h"
 #include "items/NewItemDialog.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QApplication>

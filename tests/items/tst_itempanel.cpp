@@ -1,6 +1,6 @@
 #include "items/ItemPanel.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QDir>

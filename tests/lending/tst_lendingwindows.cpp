@@ -5,8 +5,8 @@
 #include "lending/Lending.h"
 #include "lending/LendingActions.h"
 #include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QDir>

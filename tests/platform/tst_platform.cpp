@@ -1,6 +1,6 @@
 #include "platform/InstanceGuard.h"
 #include "platform/SettingsStore.h"
-#include "shell/FolderSettings.h"
+#include "settings/FolderSettings.h"
 #include "shell/Statistics.h"
 
 #include <QFile>

@@ -10,8 +10,8 @@
 #include "items/ItemPanel.h"
 #include "lending/ReturnPanel.h"
 #include "records/RecordFile.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

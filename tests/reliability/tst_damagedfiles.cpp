@@ -8,8 +8,8 @@
 #include "lending/Lending.h"
 #include "lending/ReturnPanel.h"
 #include "records/Cp1252.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QLabel>

@@ -10,9 +10,9 @@
 #include "platform/SettingsStore.h"
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
-#include "shell/FolderList.h"
-#include "shell/PreferencesLogic.h"
+#include "settings/PreferencesLogic.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QPushButton>

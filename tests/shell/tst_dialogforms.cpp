@@ -4,7 +4,7 @@
 #include "borrowers/NewProfileDialog.h"
 #include "items/EditItemDialog.h"
 #include "items/NewItemDialog.h"
-#include "shell/PreferencesDialog.h"
+#include "settings/PreferencesDialog.h"
 #include "support/MainWindowHarness.h"
 
 #include <QLineEdit>

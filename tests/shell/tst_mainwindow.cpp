@@ -1,8 +1,8 @@
 #include "borrowers/BorrowerPanel.h"
 #include "items/ItemPanel.h"
 #include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QDir>

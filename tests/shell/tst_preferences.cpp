@@ -1,9 +1,9 @@
 #include "borrowers/BorrowerPanel.h"
 #include "items/ItemPanel.h"
 #include "lending/ReturnPanel.h"
-#include "shell/FolderList.h"
-#include "shell/PreferencesDialog.h"
+#include "settings/PreferencesDialog.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FolderList.h"
 
 #include <QAction>
 #include <QDir>
@@ -165,7 +165,7 @@ void TestPreferences::applyChecksEachFolder() {
 void TestPreferences::okSwitchesToTheNewFolders() {
     MainWindowHarness h;
     h.writeStats("Old", {"Old", "d", "Available", "English", "$1", "N.A.", "N.A."});
-    h.window->refreshStatistics();
+    h.window->RefreshStatistics();
     OtherFolders other;
     other.make();
     for (const char* name : {"Dune", "Emma", "Ulysses"})

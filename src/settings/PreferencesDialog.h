@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PreferencesLogic.h"
+#include "settings/PreferencesLogic.h"
 
 #include <QDialog>
 

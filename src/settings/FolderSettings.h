@@ -25,6 +25,12 @@ public:
 
     // The warning when a folder cannot be created at first start.
     static Message creationWarning(FolderKind kind);
+    // Start-up after the first: each folder found deleted is made again, on its own, in the
+    // order item statistics, profiles, loaned items; tell gets the message for each one made
+    // again or not makeable as soon as it is known. An empty path (a folder first start could
+    // not make, reported then) is left alone.
+    static void recreateMissing(const Folders& folders,
+                                const std::function<void(const Message&)>& tell);
     // The note when start-up finds a folder deleted and makes it again.
     static Message recreatedMessage(FolderKind kind);
 };

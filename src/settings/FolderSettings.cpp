@@ -1,4 +1,4 @@
-#include "shell/FolderSettings.h"
+#include "settings/FolderSettings.h"
 
 namespace quillory {
 
@@ -53,6 +53,24 @@ Message FolderSettings::creationWarning(FolderKind kind) {
     }
     return Message{first + QStringLiteral("\rPlease contact administrator."),
                    QStringLiteral("Error Create"), MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+void FolderSettings::recreateMissing(const Folders& folders,
+                                     const std::function<void(const Message&)>& tell) {
+    for (FolderKind kind : {FolderKind::Stats, FolderKind::Profiles, FolderKind::Loaned}) {
+        const QString& path = folders.path(kind);
+        if (path.isEmpty() || folderExists(path))
+            continue;
+        MakeDir(path);
+        if (folderExists(path))
+            tell(recreatedMessage(kind));
+        else
+            tell(Message{
+                QStringLiteral("The data folder %1 is missing and could not be created again.\r"
+                               "Please choose the folders in File > Preferences.")
+                    .arg(path),
+                kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok});
+    }
 }
 
 Message FolderSettings::recreatedMessage(FolderKind kind) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "records/ItemRecord.h"
 #include "records/Paths.h"
+#include "records/ProfileRecord.h"
 
 #include <QColor>
 #include <QString>
@@ -12,10 +14,6 @@ class QMenu;
 class QWidget;
 
 namespace quillory {
-
-class ItemPanel;
-class BorrowerPanel;
-class ReturnPanel;
 
 // Every menu item of the main window, named as the program names them.
 struct MainMenus {
@@ -61,7 +59,8 @@ struct BlinkColours {
     QColor back[2];
 };
 
-// What the panels and windows need of the main window.
+// What the panels and windows need of the main window. A panel never holds another panel: it
+// asks here for what another one shows, and tells here what it changed.
 class MainContext {
 public:
     virtual ~MainContext() = default;
@@ -79,12 +78,25 @@ public:
     virtual QWidget* mainWidget() = 0;
     virtual const MainMenus& menus() const = 0;
     virtual const BlinkColours& blinkColours() const = 0;
-    virtual ItemPanel& itemPanel() = 0;
-    virtual BorrowerPanel& borrowerPanel() = 0;
-    virtual ReturnPanel& returnPanel() = 0;
 
+    // The file name selected in the item list, and the item record the item panel shows (null
+    // when it shows none).
+    virtual QString selectedItem() const = 0;
+    virtual const records::ItemRecord* shownItem() const = 0;
+    // The Profile ID selected in the borrower list, and the profile the borrower panel shows.
+    virtual QString selectedProfile() const = 0;
+    virtual const records::ProfileRecord* shownProfile() const = 0;
+
+    // An item record changed: the item panel shows the selected item again, gates included.
+    virtual void itemChanged() = 0;
+    // The shown item's record is gone: the item panel shows nothing and offers nothing.
+    virtual void itemGone() = 0;
+    // A profile record changed: the borrower panel shows the selected borrower again.
+    virtual void profileChanged() = 0;
+    // Borrowers came or went: every list of Profile IDs is read again, selections kept.
+    virtual void profileListsChanged() = 0;
     // Re-points and re-reads the main window's lists and rewrites the totals.
-    virtual void refreshStatistics() = 0;
+    virtual void RefreshStatistics() = 0;
 
     // Single-instance windows owned by the main window. showWindow brings forward the window
     // open under the key, or makes one with create() (made with WA_DeleteOnClose), joins it to

@@ -1,4 +1,4 @@
-#include "shell/FolderList.h"
+#include "widgets/FolderList.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "shell/FieldHelpers.h"
+#include "widgets/FieldHelpers.h"
 
 #include <QApplication>
 #include <QEvent>

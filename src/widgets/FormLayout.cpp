@@ -1,4 +1,4 @@
-#include "shell/FormLayout.h"
+#include "widgets/FormLayout.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "shell/PreferencesLogic.h"
+#include "settings/PreferencesLogic.h"
 
 namespace quillory {
 

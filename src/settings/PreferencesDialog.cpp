@@ -1,9 +1,9 @@
-#include "shell/PreferencesDialog.h"
+#include "settings/PreferencesDialog.h"
 
-#include "shell/FolderSettings.h"
-#include "shell/FormLayout.h"
-#include "shell/MainContext.h"
-#include "shell/Named.h"
+#include "settings/FolderSettings.h"
+#include "widgets/FormLayout.h"
+#include "widgets/MainContext.h"
+#include "widgets/Named.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -125,7 +125,7 @@ void PreferencesDialog::cmdApply_Click() {
     if (!checkAndStore())
         return;
     // The program keeps its folders until OK; Apply only refreshes what is on show.
-    m_context.refreshStatistics();
+    m_context.RefreshStatistics();
     m_context.messages().show(PreferencesLogic::newSettingsSetMessage());
 }
 
@@ -141,7 +141,7 @@ void PreferencesDialog::cmdOK_Click() {
         return;
     m_context.setFolders(FolderSettings::read(m_context.platform().settings));
     m_context.setMainEnabled(true);
-    m_context.refreshStatistics();
+    m_context.RefreshStatistics();
     close();
 }
 
