@@ -32,6 +32,8 @@ public:
     explicit BenchApp(const QString& folder) : m_folder(folder) {}
     QString programFolder() const override { return m_folder; }
     QString todayLongDate() const override { return kBenchDate; }
+    QTime currentTime() const override { return QTime(9, 30); }
+    QLocale locale() const override { return QLocale::c(); }
 
 private:
     QString m_folder;

@@ -126,38 +126,24 @@ void BorrowerPanel::filProfiles_Click() {
     lblProfileCellPager->setText(read.value().cell);
     lblProfileTotalLoan->setText(read.value().loanCount);
 
-    // Three gates on the same count, one after the other. A negative count (possible only in a
-    // damaged folder) passes none of them and leaves the gates as they were.
-    const qint64 n = *read.value().loanCountValue();
+    const std::optional<borrowers::ProfileGates> gates =
+        borrowers::profileGates(*read.value().loanCountValue());
+    if (!gates)
+        return;
     const MainMenus& menus = m_context.menus();
-    if (n == 0) {
-        for (QPushButton* b : {cmdNewProfile, cmdEditProfile, cmdDeleteProfile})
-            b->setEnabled(true);
-        enable(menus.mnuEdit_EditProfile, true);
-        enable(menus.mnuEdit_RemoveProfile, true);
-        stopBlink();
-        cmdItemList->setVisible(false);
-        enable(menus.mnuEdit_ItemList, false);
-    }
-    if (n > 0) {
-        cmdEditProfile->setEnabled(false);
-        cmdDeleteProfile->setEnabled(false);
-        enable(menus.mnuEdit_EditProfile, false);
-        enable(menus.mnuEdit_RemoveProfile, false);
-        stopBlink();
-        cmdItemList->setVisible(true);
-        enable(menus.mnuEdit_ItemList, true);
-    }
-    if (n >= 6) {
-        cmdEditProfile->setEnabled(false);
-        cmdDeleteProfile->setEnabled(false);
-        enable(menus.mnuEdit_EditProfile, false);
-        enable(menus.mnuEdit_RemoveProfile, false);
+    if (gates->canChange)
+        cmdNewProfile->setEnabled(true);
+    cmdEditProfile->setEnabled(gates->canChange);
+    cmdDeleteProfile->setEnabled(gates->canChange);
+    enable(menus.mnuEdit_EditProfile, gates->canChange);
+    enable(menus.mnuEdit_RemoveProfile, gates->canChange);
+    stopBlink();
+    if (gates->blink) {
         tmrBlinkItem_Timer();
         tmrBlinkItem->start(kBlinkInterval);
-        cmdItemList->setVisible(true);
-        enable(menus.mnuEdit_ItemList, true);
     }
+    cmdItemList->setVisible(gates->itemList);
+    enable(menus.mnuEdit_ItemList, gates->itemList);
 }
 
 void BorrowerPanel::setCountColours(const QColor& text, const QColor& back) {

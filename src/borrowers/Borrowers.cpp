@@ -79,6 +79,13 @@ std::optional<FieldRefusal> checkFields(const ProfileFields& fields) {
     return std::nullopt;
 }
 
+std::optional<ProfileGates> profileGates(qint64 loanCount) {
+    constexpr qint64 kBlinkFrom = 6;
+    if (loanCount < 0)
+        return std::nullopt;
+    return ProfileGates{loanCount == 0, loanCount > 0, loanCount >= kBlinkFrom};
+}
+
 CreateOutcome createProfile(const Folders& folders, const QString& profileId,
                             const ProfileFields& fields) {
     CreateOutcome outcome;

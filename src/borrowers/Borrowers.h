@@ -39,6 +39,18 @@ struct FieldRefusal {
 // cannot store. The first failing check, or nothing.
 std::optional<FieldRefusal> checkFields(const ProfileFields& fields);
 
+// --- the borrower panel's gates -----------------------------------------------------------
+
+// What the borrower panel offers for the loan count it shows.
+struct ProfileGates {
+    bool canChange = false; // edit and remove (and new) are offered: nothing on loan
+    bool itemList = false;  // the item list is offered: something on loan
+    bool blink = false;     // the count blinks: 6 or more on loan
+};
+// Three rules on the same count: 0, more than 0, 6 or more. A negative count (possible only in
+// a damaged folder) passes none of them: nothing, and the gates stay as they were.
+std::optional<ProfileGates> profileGates(qint64 loanCount);
+
 // --- create -------------------------------------------------------------------------------
 
 enum class CreateResult { Created, Clash, WriteFailed };

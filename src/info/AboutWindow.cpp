@@ -87,7 +87,7 @@ AboutWindow::AboutWindow(MainContext& context, QSize screenSize, QWidget* parent
     tmrStartScroll->setObjectName(QStringLiteral("tmrStartScroll"));
     connect(tmrStartScroll, &QTimer::timeout, this, &AboutWindow::tmrStartScroll_Timer);
 
-    // Form_Load: the credits start just below the visible part of the panel.
+    // The credits start just below the visible part of the panel.
     m_context.disableMainFor(this);
     placeCredits();
     tmrScroll->setInterval(kScrollInterval);
@@ -143,7 +143,6 @@ void AboutWindow::tmrStartScroll_Timer() {
 }
 
 void AboutWindow::cmdOK_Click() {
-    m_context.setMainEnabled(true);
     close();
 }
 

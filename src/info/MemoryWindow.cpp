@@ -5,7 +5,6 @@
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -111,7 +110,6 @@ MemoryWindow::MemoryWindow(MainContext& context, QWidget* parent)
     connect(Timer1, &QTimer::timeout, this, &MemoryWindow::Timer1_Timer);
     connect(cmdCloseMem, &QPushButton::clicked, this, &MemoryWindow::cmdCloseMem_Click);
 
-    // Form_Load
     m_context.disableMainFor(this);
     const std::optional<MemoryFigures> figures = m_context.platform().memory.query();
     // Without figures the labels keep their "Calculating" captions: better than a false zero.
@@ -146,18 +144,13 @@ void MemoryWindow::Timer1_Timer() {
 }
 
 void MemoryWindow::cmdCloseMem_Click() {
-    m_context.setMainEnabled(true);
     close();
 }
 
 void MemoryWindow::done(int result) {
+    // Every way out of the dialog (its button, the frame's close control, Esc) ends here.
     Timer1->stop();
     QDialog::done(result);
-}
-
-void MemoryWindow::closeEvent(QCloseEvent* event) {
-    Timer1->stop();
-    QDialog::closeEvent(event);
 }
 
 } // namespace quillory::info

@@ -42,9 +42,6 @@ public:
 
     void done(int result) override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     MainContext& m_context;
 };

@@ -34,7 +34,6 @@ VersionHistoryWindow::VersionHistoryWindow(MainContext& context, QWidget* parent
     layout->addLayout(buttonRow({cmdClose}));
     resize(560, 420);
 
-    // Form_Load
     m_context.disableMainFor(this);
     const QString folder = m_context.platform().app.programFolder();
     if (const std::optional<QString> text = VersionHistory::load(VersionHistory::path(folder)))
@@ -45,7 +44,6 @@ VersionHistoryWindow::VersionHistoryWindow(MainContext& context, QWidget* parent
 }
 
 void VersionHistoryWindow::cmdClose_Click() {
-    m_context.setMainEnabled(true);
     close();
 }
 

@@ -17,6 +17,7 @@ EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
     setObjectName(kWindowKey);
     setWindowTitle(QStringLiteral("Edit Item Detail"));
 
+    // "Titile:" is the caption the program has always shown; kept as it is on purpose.
     lblTitle = named(new QLabel(QStringLiteral("Titile:"), this), "lblTitle");
     lblItemTitle = named(new QLabel(record.title, this), "lblItemTitle");
     lblItemTitle->setTextFormat(Qt::PlainText);
@@ -51,8 +52,9 @@ EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
 
 void EditItemDialog::cmdSaveEdit_Click() {
     const items::ItemFields typed = m_form.fields();
-    const items::EditOutcome outcome = items::saveItemEdit(
-        m_path, lblItemTitle->text(), m_context.sessionDate(), typed, QLocale::system());
+    const items::EditOutcome outcome =
+        items::saveItemEdit(m_path, lblItemTitle->text(), m_context.sessionDate(), typed,
+                            m_context.platform().app.locale());
     m_context.messages().show(outcome.message);
     if (outcome.kind != items::EditOutcome::Kind::Saved) {
         // Refused or canceled: the dialog stays open with the fields as typed.

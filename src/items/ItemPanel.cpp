@@ -67,7 +67,6 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     cmdBorrowerDetails->hide();
 
     tmrBlink = named(new QTimer(this), "tmrBlink");
-    Timer1 = named(new QTimer(this), "Timer1");
 
     auto* separator = new QFrame(this);
     separator->setFrameShape(QFrame::HLine);

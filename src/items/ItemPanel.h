@@ -45,7 +45,6 @@ public:
     QPushButton* cmdDeleteItem = nullptr;
     QPushButton* cmdBorrowerDetails = nullptr;
     QTimer* tmrBlink = nullptr;
-    QTimer* Timer1 = nullptr;
 
     // Shows the selected item and sets the gates of the item actions.
     void filStats_Click();

@@ -62,7 +62,7 @@ void NewItemDialog::cmdSave_Click() {
     {
         BusyCursor busy;
         outcome = items::createItem(m_context.folders(), m_context.sessionDate(), typed,
-                                    QLocale::system());
+                                    m_context.platform().app.locale());
     }
     const MsgAnswer answer = m_context.messages().show(outcome.message);
     switch (outcome.kind) {

@@ -5,7 +5,6 @@
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,7 +80,6 @@ PreferencesDialog::PreferencesDialog(MainContext& context, QWidget* parent)
     connect(cmdCancel, &QPushButton::clicked, this, &PreferencesDialog::cmdCancel_Click);
     connect(cmdDefault, &QPushButton::clicked, this, &PreferencesDialog::cmdDefault_Click);
 
-    // Form_Load
     m_context.disableMainFor(this);
     showFields(FolderSettings::read(m_context.platform().settings));
     txtLoaned->setFocus();
@@ -131,7 +129,6 @@ void PreferencesDialog::cmdApply_Click() {
 
 void PreferencesDialog::cmdOK_Click() {
     if (m_context.messages().show(PreferencesLogic::saveAllChangesQuestion()) != MsgAnswer::Ok) {
-        m_context.setMainEnabled(true);
         close();
         return;
     }
@@ -140,13 +137,11 @@ void PreferencesDialog::cmdOK_Click() {
     if (!checkAndStore())
         return;
     m_context.setFolders(FolderSettings::read(m_context.platform().settings));
-    m_context.setMainEnabled(true);
     m_context.RefreshStatistics();
     close();
 }
 
 void PreferencesDialog::cmdCancel_Click() {
-    m_context.setMainEnabled(true);
     close();
 }
 
@@ -154,17 +149,6 @@ void PreferencesDialog::cmdDefault_Click() {
     if (m_context.messages().show(PreferencesLogic::resetToDefaultQuestion()) != MsgAnswer::Ok)
         return;
     showFields(FolderSettings::defaults(m_context.platform().app.programFolder()));
-}
-
-void PreferencesDialog::done(int result) {
-    // Esc and every other dialog close come through here without a close event.
-    m_context.setMainEnabled(true);
-    QDialog::done(result);
-}
-
-void PreferencesDialog::closeEvent(QCloseEvent* event) {
-    m_context.setMainEnabled(true);
-    QDialog::closeEvent(event);
 }
 
 } // namespace quillory

@@ -46,11 +46,6 @@ public:
     void cmdCancel_Click();
     void cmdDefault_Click();
 
-    void done(int result) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     Folders fields() const;
     void showFields(const Folders& fields);

@@ -40,7 +40,7 @@ const QString kEndSessionTitle = QStringLiteral("Quillory!");
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform) {
-    // Form_Initialize: the visual-style manifest (Windows only; nothing elsewhere).
+    // The visual-style manifest (Windows only; nothing elsewhere).
     info::Manifest::setUpVisualStyle(m_platform.messages);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
@@ -155,7 +155,8 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::updateClockAndLocks() {
-    staPanelClock->setText(QLocale::system().toString(QTime::currentTime(), QLocale::ShortFormat));
+    staPanelClock->setText(
+        m_platform.app.locale().toString(m_platform.app.currentTime(), QLocale::ShortFormat));
     const LockState locks = m_platform.locks.state();
     staPanelNum->setText(locks.numLock.value_or(false) ? QStringLiteral("NUM") : QString());
     staPanelCaps->setText(locks.capsLock.value_or(false) ? QStringLiteral("CAPS") : QString());

@@ -26,8 +26,12 @@ class FixedAppInfo : public AppInfo {
 public:
     QString folder;
     QString date = QStringLiteral("Saturday, December 05, 2026");
+    QTime time{9, 30};
+    QLocale region = QLocale::system();
     QString programFolder() const override { return folder; }
     QString todayLongDate() const override { return date; }
+    QTime currentTime() const override { return time; }
+    QLocale locale() const override { return region; }
 };
 
 class ScriptedFolderPicker : public FolderPicker {
