@@ -113,21 +113,20 @@ void BorrowerPanel::filProfiles_Click() {
     const QString profileId = filProfiles->selectedFileName();
     if (profileId.isEmpty())
         return;
-    const records::Result<records::ProfileRecord> read =
-        borrowers::loadProfile(m_context.folders(), profileId);
+    const borrowers::LoadOutcome read = borrowers::loadProfile(m_context.folders(), profileId);
     if (!read.ok()) {
         // A file gone or damaged since the list was read: say so and leave the panel as it was.
-        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error()));
+        m_context.messages().show(*read.failure);
         return;
     }
-    m_shown = read.value();
-    lblProfileName->setText(read.value().name);
-    lblProfileHome->setText(read.value().home);
-    lblProfileCellPager->setText(read.value().cell);
-    lblProfileTotalLoan->setText(read.value().loanCount);
+    m_shown = read.record;
+    lblProfileName->setText(read.record.name);
+    lblProfileHome->setText(read.record.home);
+    lblProfileCellPager->setText(read.record.cell);
+    lblProfileTotalLoan->setText(read.record.loanCount);
 
     const std::optional<borrowers::ProfileGates> gates =
-        borrowers::profileGates(*read.value().loanCountValue());
+        borrowers::profileGates(*read.record.loanCountValue());
     if (!gates)
         return;
     const MainMenus& menus = m_context.menus();
@@ -181,20 +180,15 @@ void BorrowerPanel::cmdEditProfile_Click() {
         m_context.showWindow(EditProfileDialog::kWindowKey, [] { return nullptr; });
         return;
     }
-    const records::Result<records::ProfileRecord> read =
-        borrowers::loadProfile(m_context.folders(), profileId);
+    // On loan: the gate keeps this from happening unless the file changed since it was shown.
+    const borrowers::LoadOutcome read =
+        borrowers::loadProfileForEdit(m_context.folders(), profileId);
     if (!read.ok()) {
-        m_context.messages().show(borrowers::unreadableMessage(profileId, read.error()));
-        return;
-    }
-    // The gate keeps this from happening unless the file changed since it was shown; a dialog
-    // that could never save would only waste the librarian's typing.
-    if (*read.value().loanCountValue() != 0) {
-        m_context.messages().show(borrowers::onLoanMessage(profileId));
+        m_context.messages().show(*read.failure);
         return;
     }
     m_context.showWindow(EditProfileDialog::kWindowKey, [this, &profileId, &read] {
-        return new EditProfileDialog(m_context, profileId, read.value(), m_context.mainWidget());
+        return new EditProfileDialog(m_context, profileId, read.record, m_context.mainWidget());
     });
 }
 
@@ -204,20 +198,20 @@ void BorrowerPanel::cmdDeleteProfile_Click() {
         return;
     MessageService& messages = m_context.messages();
     const Folders& folders = m_context.folders();
-    if (!borrowers::profileExists(folders, profileId)) {
-        messages.show(borrowers::missingProfileMessage(profileId));
+    if (const auto refusal = borrowers::removalRefusal(folders, profileId)) {
+        messages.show(*refusal);
         return;
     }
     if (messages.show(borrowers::removeQuestion(profileId)) != MsgAnswer::Yes)
         return;
-    const records::Result<> removed = borrowers::deleteProfile(folders, profileId);
-    if (!removed.ok()) {
-        messages.show(borrowers::removeFailedMessage(profileId, removed.error()));
+    const borrowers::RemoveOutcome removed = borrowers::removeProfile(folders, profileId);
+    if (!removed.removed) {
+        messages.show(removed.message);
         return;
     }
     m_context.profileListsChanged();
     clearValues();
-    messages.show(borrowers::removedMessage(profileId));
+    messages.show(removed.message);
     // Nothing is selected afterwards, matching the empty details.
     filProfiles->clearSelectedName();
 }

@@ -86,66 +86,10 @@ std::optional<ProfileGates> profileGates(qint64 loanCount) {
     return ProfileGates{loanCount == 0, loanCount > 0, loanCount >= kBlinkFrom};
 }
 
-CreateOutcome createProfile(const Folders& folders, const QString& profileId,
-                            const ProfileFields& fields) {
-    CreateOutcome outcome;
-    if (profileExists(folders, profileId)) {
-        outcome.result = CreateResult::Clash;
-        return outcome;
-    }
-    const records::ProfileRecord record{profileId, fields.name, fields.home, fields.cell,
-                                        QStringLiteral("0")};
-    outcome.write = records::writeProfile(folders.profilePath(profileId), record);
-    if (!outcome.write.ok())
-        outcome.result = CreateResult::WriteFailed;
-    return outcome;
-}
-
-Result<records::ProfileRecord> loadProfile(const Folders& folders, const QString& profileId) {
-    return records::readProfile(folders.profilePath(profileId));
-}
-
-EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
-                            const QString& shownId, const ProfileFields& fields) {
-    EditOutcome outcome;
-    const Result<records::ProfileRecord> current = loadProfile(folders, profileId);
-    if (!current.ok()) {
-        const FileError code = current.error().code;
-        const bool gone = code == FileError::Missing || code == FileError::NotAFile;
-        outcome.result = gone ? EditResult::Gone : EditResult::Unreadable;
-        outcome.error = current.error();
-        return outcome;
-    }
-    if (*current.value().loanCountValue() != 0) {
-        outcome.result = EditResult::OnLoan;
-        return outcome;
-    }
-    const records::ProfileRecord record{shownId, fields.name, fields.home, fields.cell,
-                                        QStringLiteral("0")};
-    const Result<> write = records::writeProfile(folders.profilePath(profileId), record);
-    if (!write.ok()) {
-        outcome.result = EditResult::WriteFailed;
-        outcome.error = write.error();
-    }
-    return outcome;
-}
-
-bool profileExists(const Folders& folders, const QString& profileId) {
-    return records::RecordFile::exists(folders.profilePath(profileId));
-}
-
-Result<> deleteProfile(const Folders& folders, const QString& profileId) {
-    return records::RecordFile::remove(folders.profilePath(profileId));
-}
+namespace {
 
 Message noProfileIdMessage() {
     return {QStringLiteral("Please click on Generate ID to create a new Profile ID for new user."),
-            kAppTitle, MsgIcon::Exclamation, MsgButtons::OkCancel};
-}
-
-Message clashMessage() {
-    return {QStringLiteral("Profile ID is similar to a current user.\rPlease click on Generate ID "
-                           "to create a new Profile ID for new user."),
             kAppTitle, MsgIcon::Exclamation, MsgButtons::OkCancel};
 }
 
@@ -165,11 +109,6 @@ Message savedMessage(const QString& profileId) {
 Message missingProfileMessage(const QString& profileId) {
     return {profileFileText(profileId) + QStringLiteral(" could not be found!"),
             QStringLiteral("Missing Profile"), MsgIcon::Exclamation, MsgButtons::Ok};
-}
-
-Message removeQuestion(const QString& profileId) {
-    return {QStringLiteral("Remove Profile ID: ") + profileId + QLatin1Char('?'), kAppTitle,
-            MsgIcon::Exclamation, MsgButtons::YesNo};
 }
 
 Message removedMessage(const QString& profileId) {
@@ -202,25 +141,93 @@ Message onLoanMessage(const QString& profileId) {
             kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
-Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome) {
-    Message message;
-    switch (outcome.result) {
-    case EditResult::Saved:
-        return {};
-    case EditResult::Gone:
-        message = missingProfileMessage(profileId);
-        break;
-    case EditResult::Unreadable:
-        message = unreadableMessage(profileId, outcome.error);
-        break;
-    case EditResult::OnLoan:
-        message = onLoanMessage(profileId);
-        break;
-    case EditResult::WriteFailed:
-        return writeFailedMessage(profileId, outcome.error);
-    }
+// Why an edit was not saved.
+Message notSaved(Message message) {
     message.text += kNotSaved;
     return message;
+}
+
+bool profileExists(const Folders& folders, const QString& profileId) {
+    return records::RecordFile::exists(folders.profilePath(profileId));
+}
+
+} // namespace
+
+Message clashMessage() {
+    return {QStringLiteral("Profile ID is similar to a current user.\rPlease click on Generate ID "
+                           "to create a new Profile ID for new user."),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::OkCancel};
+}
+
+Message removeQuestion(const QString& profileId) {
+    return {QStringLiteral("Remove Profile ID: ") + profileId + QLatin1Char('?'), kAppTitle,
+            MsgIcon::Exclamation, MsgButtons::YesNo};
+}
+
+std::optional<Message> profileIdRefusal(const QString& profileId) {
+    if (profileId.isEmpty())
+        return noProfileIdMessage();
+    return std::nullopt;
+}
+
+CreateOutcome createProfile(const Folders& folders, const QString& profileId,
+                            const ProfileFields& fields) {
+    if (profileExists(folders, profileId))
+        return {CreateResult::Clash, clashMessage()};
+    const records::ProfileRecord record{profileId, fields.name, fields.home, fields.cell,
+                                        QStringLiteral("0")};
+    if (const Result<> write = records::writeProfile(folders.profilePath(profileId), record);
+        !write.ok())
+        return {CreateResult::WriteFailed, writeFailedMessage(profileId, write.error())};
+    return {CreateResult::Created, createdMessage(fields.name, profileId)};
+}
+
+LoadOutcome loadProfile(const Folders& folders, const QString& profileId) {
+    const Result<records::ProfileRecord> read =
+        records::readProfile(folders.profilePath(profileId));
+    if (!read.ok())
+        return {{}, unreadableMessage(profileId, read.error())};
+    return {read.value(), std::nullopt};
+}
+
+LoadOutcome loadProfileForEdit(const Folders& folders, const QString& profileId) {
+    LoadOutcome loaded = loadProfile(folders, profileId);
+    if (loaded.ok() && *loaded.record.loanCountValue() != 0)
+        loaded.failure = onLoanMessage(profileId);
+    return loaded;
+}
+
+EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
+                            const QString& shownId, const ProfileFields& fields) {
+    const Result<records::ProfileRecord> current =
+        records::readProfile(folders.profilePath(profileId));
+    if (!current.ok()) {
+        const FileError code = current.error().code;
+        if (code == FileError::Missing || code == FileError::NotAFile)
+            return {EditResult::Gone, notSaved(missingProfileMessage(profileId))};
+        return {EditResult::Unreadable, notSaved(unreadableMessage(profileId, current.error()))};
+    }
+    if (*current.value().loanCountValue() != 0)
+        return {EditResult::OnLoan, notSaved(onLoanMessage(profileId))};
+    const records::ProfileRecord record{shownId, fields.name, fields.home, fields.cell,
+                                        QStringLiteral("0")};
+    if (const Result<> write = records::writeProfile(folders.profilePath(profileId), record);
+        !write.ok())
+        return {EditResult::WriteFailed, writeFailedMessage(profileId, write.error())};
+    return {EditResult::Saved, savedMessage(profileId)};
+}
+
+std::optional<Message> removalRefusal(const Folders& folders, const QString& profileId) {
+    if (!profileExists(folders, profileId))
+        return missingProfileMessage(profileId);
+    return std::nullopt;
+}
+
+RemoveOutcome removeProfile(const Folders& folders, const QString& profileId) {
+    const Result<> removed = records::RecordFile::remove(folders.profilePath(profileId));
+    if (!removed.ok())
+        return {false, removed.error(), removeFailedMessage(profileId, removed.error())};
+    return {true, {}, removedMessage(profileId)};
 }
 
 } // namespace quillory::borrowers

@@ -51,13 +51,21 @@ struct ProfileGates {
 // a damaged folder) passes none of them: nothing, and the gates stay as they were.
 std::optional<ProfileGates> profileGates(qint64 loanCount);
 
+// Every call below returns what happened with the finished message to show for it.
+
 // --- create -------------------------------------------------------------------------------
+
+// The first check of the new profile dialog, before the fields: a Profile ID must have been
+// generated. The refusal asks Ok (try again) or Cancel (give up).
+std::optional<Message> profileIdRefusal(const QString& profileId);
 
 enum class CreateResult { Created, Clash, WriteFailed };
 
 struct CreateOutcome {
     CreateResult result = CreateResult::Created;
-    records::Result<> write;
+    // Created: the question "Create another new user?" (Yes/No). Clash: Ok to try again, Cancel
+    // to give up. WriteFailed: nothing written, the fields stay.
+    Message message;
 };
 
 // Writes a new profile record with loan count "0", unless a record of that Profile ID exists
@@ -67,15 +75,23 @@ CreateOutcome createProfile(const Folders& folders, const QString& profileId,
 
 // --- show and edit ------------------------------------------------------------------------
 
+struct LoadOutcome {
+    records::ProfileRecord record;
+    std::optional<Message> failure; // nothing shown or opened then
+    bool ok() const { return !failure; }
+};
+
 // The five lines; fails when the file is gone, has lost lines or its count is not a number.
-records::Result<records::ProfileRecord> loadProfile(const Folders& folders,
-                                                    const QString& profileId);
+LoadOutcome loadProfile(const Folders& folders, const QString& profileId);
+// As loadProfile, and also fails while the borrower has something on loan: a dialog that could
+// never save would only waste the librarian's typing.
+LoadOutcome loadProfileForEdit(const Folders& folders, const QString& profileId);
 
 enum class EditResult { Saved, Gone, Unreadable, OnLoan, WriteFailed };
 
 struct EditOutcome {
     EditResult result = EditResult::Saved;
-    records::Error error;
+    Message message; // the confirmation, or why nothing was saved
 };
 
 // Rewrites the record of profileId with the fields and loan count "0"; line 1 is shownId. The
@@ -86,24 +102,19 @@ EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
 
 // --- removal ------------------------------------------------------------------------------
 
-bool profileExists(const Folders& folders, const QString& profileId);
-// Deletes the profile record only; the loan list beside it stays.
-records::Result<> deleteProfile(const Folders& folders, const QString& profileId);
-
-// --- messages -----------------------------------------------------------------------------
-
-Message noProfileIdMessage();
-Message clashMessage();
-Message createdMessage(const QString& name, const QString& profileId);
-Message savedMessage(const QString& profileId);
-Message missingProfileMessage(const QString& profileId);
+// Nothing when the record is there to remove, else why not.
+std::optional<Message> removalRefusal(const Folders& folders, const QString& profileId);
 Message removeQuestion(const QString& profileId);
-Message removedMessage(const QString& profileId);
-Message unreadableMessage(const QString& profileId, const records::Error& error);
-Message writeFailedMessage(const QString& profileId, const records::Error& error);
-Message removeFailedMessage(const QString& profileId, const records::Error& error);
-Message onLoanMessage(const QString& profileId);
-// Why an edit was not saved; empty text for Saved.
-Message editRefusedMessage(const QString& profileId, const EditOutcome& outcome);
+
+struct RemoveOutcome {
+    bool removed = false;
+    records::Error error;
+    Message message;
+};
+// Deletes the profile record only; the loan list beside it stays.
+RemoveOutcome removeProfile(const Folders& folders, const QString& profileId);
+
+// The refusal of a Profile ID already taken (also the import's reason for skipping a row).
+Message clashMessage();
 
 } // namespace quillory::borrowers

@@ -18,7 +18,8 @@ using namespace borrowers;
 
 EditProfileDialog::EditProfileDialog(MainContext& context, const QString& profileId,
                                      const records::ProfileRecord& record, QWidget* parent)
-    : QDialog(parent, Qt::Dialog), m_context(context), m_profileId(profileId) {
+    : QDialog(parent, Qt::Dialog), m_context(context), m_profileId(profileId),
+      m_shownId(record.profileId) {
     setObjectName(kWindowKey);
     setWindowTitle(QStringLiteral("Edit Profile ID ") + m_profileId);
     setModal(false);
@@ -72,28 +73,24 @@ void EditProfileDialog::cmdOK_Click() {
         return;
     }
     MainContext& context = m_context;
-    const EditOutcome outcome =
-        saveProfileEdit(context.folders(), m_profileId, lblProfileID->text(), fields);
+    const EditOutcome outcome = saveProfileEdit(context.folders(), m_profileId, m_shownId, fields);
+    context.messages().show(outcome.message);
     switch (outcome.result) {
     case EditResult::Saved:
-        context.messages().show(savedMessage(m_profileId));
         close();
         context.profileChanged();
         return;
     case EditResult::WriteFailed:
         // The record is as it was; the fields stay for another try.
-        context.messages().show(editRefusedMessage(m_profileId, outcome));
         return;
     case EditResult::OnLoan:
         // A loan was made while the dialog was open: nothing can be saved any more. Showing the
         // borrower again brings the panel's gate up to date.
-        context.messages().show(editRefusedMessage(m_profileId, outcome));
         close();
         context.profileChanged();
         return;
     case EditResult::Gone:
     case EditResult::Unreadable:
-        context.messages().show(editRefusedMessage(m_profileId, outcome));
         close();
         return;
     }

@@ -44,6 +44,7 @@ public:
 private:
     MainContext& m_context;
     const QString m_profileId;
+    const QString m_shownId; // line 1 of the record as read, written back unchanged
     borrowers::ProfileForm m_form;
 };
 

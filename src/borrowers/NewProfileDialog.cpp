@@ -76,8 +76,8 @@ void NewProfileDialog::cmdGenerate_Click() {
 void NewProfileDialog::cmdOK_Click() {
     MessageService& messages = m_context.messages();
     const QString profileId = lblProfile->text();
-    if (profileId.isEmpty()) {
-        if (messages.show(noProfileIdMessage()) == MsgAnswer::Cancel)
+    if (const auto refusal = profileIdRefusal(profileId)) {
+        if (messages.show(*refusal) == MsgAnswer::Cancel)
             close();
         return;
     }
@@ -88,18 +88,18 @@ void NewProfileDialog::cmdOK_Click() {
     }
     const CreateOutcome outcome = createProfile(m_context.folders(), profileId, fields);
     if (outcome.result == CreateResult::Clash) {
-        if (messages.show(clashMessage()) == MsgAnswer::Cancel)
+        if (messages.show(outcome.message) == MsgAnswer::Cancel)
             close();
         return;
     }
     if (outcome.result == CreateResult::WriteFailed) {
         // Nothing was written; the fields stay for another try.
-        messages.show(writeFailedMessage(profileId, outcome.write.error()));
+        messages.show(outcome.message);
         return;
     }
     // The new borrower shows in the lists; the borrower on show stays selected.
     m_context.profileListsChanged();
-    const MsgAnswer another = messages.show(createdMessage(fields.name, profileId));
+    const MsgAnswer another = messages.show(outcome.message);
     if (another == MsgAnswer::Yes) {
         lblProfile->clear();
         txtName->clear();

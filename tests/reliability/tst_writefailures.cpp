@@ -231,11 +231,11 @@ void TestWriteFailures::everyWriterReports() {
     } else if (op == "new profile") {
         const borrowers::CreateOutcome o = borrowers::createProfile(f, "7654321Z", person);
         QCOMPARE(o.result, borrowers::CreateResult::WriteFailed);
-        report = borrowers::writeFailedMessage("7654321Z", o.write.error()).text;
+        report = o.message.text;
     } else if (op == "edit profile") {
         const borrowers::EditOutcome o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
         QCOMPARE(o.result, borrowers::EditResult::WriteFailed);
-        report = borrowers::editRefusedMessage(kIdle, o).text;
+        report = o.message.text;
     } else if (op == "append") {
         const records::Result<> w = records::appendToLoanList(f.loanListPath(kId), "Dune");
         QCOMPARE(w.error().code, records::FileError::WriteFailed);
@@ -261,9 +261,9 @@ void TestWriteFailures::everyWriterReports() {
         QVERIFY(m.has_value());
         report = m->text;
     } else if (op == "remove profile") {
-        const records::Result<> w = borrowers::deleteProfile(f, kIdle);
-        QCOMPARE(w.error().code, records::FileError::RemoveFailed);
-        report = borrowers::removeFailedMessage(kIdle, w.error()).text;
+        const borrowers::RemoveOutcome w = borrowers::removeProfile(f, kIdle);
+        QCOMPARE(w.error.code, records::FileError::RemoveFailed);
+        report = w.message.text;
     }
     lib.blocker->release();
 

@@ -66,9 +66,10 @@ void TstToolData::roundTrip() {
           items::ItemFields{u"Café (2nd ed.)"_qs, u"French"_qs, u"$3"_qs, u""_qs, u"Gallimard"_qs}})
         QCOMPARE(items::createItem(source, kDate, f, QLocale::c()).kind,
                  items::CreateOutcome::Kind::Created);
-    QVERIFY(borrowers::createProfile(source, u"4821937Q"_qs,
-                                     {u" Zoë, Jr."_qs, u"55 \"12\""_qs, u"-"_qs})
-                .write.ok());
+    QCOMPARE(borrowers::createProfile(source, u"4821937Q"_qs,
+                                      {u" Zoë, Jr."_qs, u"55 \"12\""_qs, u"-"_qs})
+                 .result,
+             borrowers::CreateResult::Created);
     TestFolders::writeBytes(source.itemPath(u"Damaged"_qs), "only a title\r\n");
 
     ExportResult itemsResult;
