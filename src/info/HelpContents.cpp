@@ -1,5 +1,6 @@
 #include "info/HelpContents.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace quillory::info {
@@ -57,6 +58,15 @@ QString helpDefaultTopic(const QString& project) {
                                              QRegularExpression::MultilineOption);
     const QRegularExpressionMatch m = line.match(project);
     return m.hasMatch() ? m.captured(1) : QString();
+}
+
+std::optional<Message> helpFileRefusal(const QString& helpFile) {
+    if (QFileInfo(helpFile).isFile())
+        return std::nullopt;
+    return Message{
+        QStringLiteral("Helpfile not found! Please ensure helpfile is in the same folder "
+                       "as the application."),
+        kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
 } // namespace quillory::info

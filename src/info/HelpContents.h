@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/MessageService.h"
+
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace quillory::info {
 
@@ -18,5 +21,8 @@ QList<HelpTopic> parseHelpContents(const QString& sitemap);
 
 // The "Default topic=" of the help project file, empty when there is none.
 QString helpDefaultTopic(const QString& project);
+
+// Nothing when the compiled help file is where the program looks for it, else what to say.
+std::optional<Message> helpFileRefusal(const QString& helpFile);
 
 } // namespace quillory::info

@@ -1,26 +1,20 @@
 #include "info/InfoActions.h"
 
 #include "info/AboutWindow.h"
+#include "info/HelpContents.h"
 #include "info/HelpWindow.h"
 #include "info/MemoryWindow.h"
 #include "info/VersionHistoryWindow.h"
 #include "widgets/BusyCursor.h"
 #include "widgets/MainContext.h"
 
-#include <QFileInfo>
-
 namespace quillory::info {
-
-namespace {
-const QString kHelpNotFound = QStringLiteral(
-    "Helpfile not found! Please ensure helpfile is in the same folder as the application.");
-} // namespace
 
 void openHelp(MainContext& context) {
     BusyCursor busy;
     const QString path = context.helpFile();
-    if (!QFileInfo(path).isFile()) {
-        context.messages().show(kHelpNotFound, kAppTitle, MsgIcon::Exclamation);
+    if (const auto refusal = helpFileRefusal(path)) {
+        context.messages().show(*refusal);
         return;
     }
     if (context.platform().help.open(path))

@@ -8,6 +8,7 @@
 #include "lending/ReturnPanel.h"
 #include "settings/FolderSettings.h"
 #include "settings/PreferencesDialog.h"
+#include "shell/Session.h"
 #include "shell/Statistics.h"
 #include "widgets/BusyCursor.h"
 #include "widgets/FolderList.h"
@@ -28,15 +29,7 @@
 
 namespace quillory {
 
-namespace {
-const QString kAlreadyRunning = QStringLiteral("This program is already running.");
-const QString kResolution = QStringLiteral("Quillory! QD is optimized for screen resolutions of\r"
-                                           "800 x 600. Please set screen resolution to 800x600!\r"
-                                           " This program will now terminate. Sorry!");
-const QString kEndSession = QStringLiteral("End current session?");
-const QString kEndSessionTitle = QStringLiteral("Quillory!");
-
-} // namespace
+namespace {} // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform) {
@@ -206,25 +199,21 @@ void MainWindow::mnuEdit_BorrowerDetails_Click() {
 }
 
 bool MainWindow::CheckResolution() {
-    const QSize size = m_platform.screen.primarySize();
-    if (size.width() == 800 && size.height() == 600)
-        return true;
-    return size.width() > 800 && size.height() > 600;
+    return session::screenAccepted(m_platform.screen.primarySize());
 }
 
 bool MainWindow::start() {
     // Another copy running: say so and end before anything is touched.
     QApplication::restoreOverrideCursor();
     if (!m_platform.instance.acquire()) {
-        m_platform.messages.show(kAlreadyRunning, kAppTitle, MsgIcon::Information);
+        m_platform.messages.show(session::alreadyRunningMessage());
         return false;
     }
     if (!CheckResolution()) {
-        m_platform.messages.show(kResolution, kAppTitle, MsgIcon::Exclamation);
+        m_platform.messages.show(session::resolutionMessage());
         return false;
     }
-    const QSize screen = m_platform.screen.primarySize();
-    if (screen.width() > 800 && screen.height() > 600) {
+    if (session::normalWindow(m_platform.screen.primarySize())) {
         setWindowState(Qt::WindowNoState);
         resize(kNormalSize);
         m_fitOuterSize = true;
@@ -374,9 +363,7 @@ void MainWindow::CloseAllWindows() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!m_closeConfirmed) {
-        const MsgAnswer answer = m_platform.messages.show(kEndSession, kEndSessionTitle,
-                                                          MsgIcon::Information, MsgButtons::YesNo);
-        if (answer != MsgAnswer::Yes) {
+        if (m_platform.messages.show(session::endSessionQuestion()) != MsgAnswer::Yes) {
             event->ignore();
             return;
         }

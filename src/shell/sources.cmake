@@ -1,4 +1,5 @@
 target_sources(quillory_core PRIVATE
+    ${CMAKE_CURRENT_LIST_DIR}/Session.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Statistics.cpp
 )
 target_sources(quillory_ui PRIVATE
