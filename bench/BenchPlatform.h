@@ -9,6 +9,7 @@
 #include "platform/SystemInfo.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QStringList>
 #include <cstdio>
 
@@ -57,8 +58,13 @@ public:
     explicit BenchMessages(bool expected) : m_expected(expected) {}
 
     QStringList texts;
+    // When set, the moment of the last box, in nanoseconds on this clock.
+    const QElapsedTimer* clock = nullptr;
+    qint64 shownAtNs = 0;
 
     MsgAnswer show(const Message& m) override {
+        if (clock)
+            shownAtNs = clock->nsecsElapsed();
         texts.append(m.text);
         if (!m_expected)
             std::fprintf(stderr, "unexpected message: %s\n", qPrintable(m.text));

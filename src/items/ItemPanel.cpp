@@ -253,7 +253,7 @@ void ItemPanel::cmdDeleteItem_Click() {
         m_context.RefreshStatistics(); // re-reads the list: the file may be gone already
         return;
     }
-    filStats->reread();
+    filStats->reread(); // the item leaves the list before the message
     clearValues();
     m_context.messages().show(items::removalSuccess());
     m_context.RefreshStatistics();

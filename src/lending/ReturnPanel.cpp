@@ -130,9 +130,8 @@ void ReturnPanel::filLoaned_DblClick() {
         switch (result.outcome) {
         case lending::ReturnOutcome::Returned:
             m_context.itemChanged();
-            filLoaned->reread();
             m_context.profileChanged();
-            m_context.RefreshStatistics();
+            m_context.RefreshStatistics(); // the loaned list among them
             break;
         case lending::ReturnOutcome::WrongBorrower:
             lblNote->setText(kWrongProfile);

@@ -1,6 +1,8 @@
 #include "records/RecordFile.h"
 
 #include "records/Cp1252.h"
+#include "records/FileNames.h"
+#include "records/FolderIndex.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -11,8 +13,10 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
-#include <dirent.h>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace quillory::records {
@@ -23,21 +27,55 @@ bool isHiddenName(QStringView name) {
     return name.startsWith(QLatin1Char('.'));
 }
 
+#ifdef Q_OS_UNIX
+QString systemText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A normal file (not a link) at these bytes.
+bool isPlainFile(const QByteArray& nativePath) {
+    struct stat st;
+    return lstat(nativePath.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+#endif
+
 Result<> readBytes(const QString& path, QByteArray& bytes) {
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened by its bytes, so a name that is not UTF-8 opens as listed.
+    const QByteArray native = FileNames::encodePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0)
+        return Error{FileError::Missing};
+    if (!S_ISREG(st.st_mode))
+        return Error{FileError::NotAFile};
+    const qint64 size = st.st_size;
+    if (size > RecordFile::kMaxBytes)
+        return Error{FileError::TooLarge};
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Error{FileError::Unreadable, systemText(errno)};
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return Error{FileError::Unreadable, file.errorString()};
+    }
+#else
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return Error{FileError::Missing};
     if (!info.isFile())
         return Error{info.exists() ? FileError::NotAFile : FileError::Missing};
-    if (info.size() > RecordFile::kMaxBytes)
+    const qint64 size = info.size();
+    if (size > RecordFile::kMaxBytes)
         return Error{FileError::TooLarge};
-    QFile file(path);
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return Error{FileError::Unreadable, file.errorString()};
+#endif
     // Read the size the system gave plus one byte, then on up to one byte past the cap: a file
     // that grows is still refused, and a record of a few hundred bytes does not cost a buffer of
     // the cap's size (QIODevice::read allocates all it is asked for).
-    qint64 want = std::min<qint64>(info.size(), RecordFile::kMaxBytes) + 1;
+    qint64 want = std::min<qint64>(size, RecordFile::kMaxBytes) + 1;
     while (bytes.size() <= RecordFile::kMaxBytes) {
         const QByteArray chunk = file.read(want);
         bytes += chunk;
@@ -144,25 +182,54 @@ Result<> RecordFile::appendLine(const QString& path, const QString& line) {
 }
 
 Result<> RecordFile::remove(const QString& path) {
+#ifdef Q_OS_UNIX
+    const QByteArray native = FileNames::encodePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return Error{FileError::Missing};
+    if (::unlink(native.constData()) != 0)
+        return Error{FileError::RemoveFailed, systemText(errno)};
+    return {};
+#else
     QFile file(path);
     if (!QFileInfo(path).isFile())
         return Error{FileError::Missing};
     if (!file.remove())
         return Error{FileError::RemoveFailed, file.errorString()};
     return {};
+#endif
 }
 
 bool RecordFile::exists(const QString& path) {
-    const QFileInfo info(path);
-    const QString name = info.fileName();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(slash + 1);
     if (name.isEmpty() || isHiddenName(name))
         return false;
+#ifdef Q_OS_UNIX
+    if (isPlainFile(FileNames::encodePath(path)))
+        return true;
+    // The exact name is not there: look for one that differs only in letter case in the
+    // folder's listing. A list's listing is kept current without reading the folder; one look-up
+    // by name confirms what it says.
+    const QString folder = path.left(slash + 1);
+    const std::shared_ptr<FolderIndex> index = FolderIndex::of(folder);
+    if (!index->updateCheaply() && !index->update())
+        return false;
+    const QStringList& names = index->names();
+    for (qsizetype row = index->rowIgnoringCase(name);
+         row >= 0 && row < names.size() &&
+         FolderIndex::compareIgnoringCase(names.at(row), name) == 0;
+         ++row) {
+        if (isPlainFile(FileNames::encodePath(folder + names.at(row))))
+            return true;
+    }
+    return false;
+#else
+    const QFileInfo info(path);
     if (info.isFile() && !info.isSymLink())
         return true;
-    // The exact name is not there: look for one that differs only in letter case.
-    const QString folder = info.path();
     const QString key = name.toCaseFolded();
-    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    QDirIterator it(info.path(), QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
     while (it.hasNext()) {
         it.next();
         const QString candidate = it.fileName();
@@ -171,95 +238,14 @@ bool RecordFile::exists(const QString& path) {
             return true;
     }
     return false;
-}
-
-namespace {
-FolderListing sortedListing(QStringList names) {
-    std::vector<std::pair<QString, QString>> entries; // (case-folded key, name)
-    entries.reserve(names.size());
-    for (QString& name : names) {
-        QString key = name.toCaseFolded();
-        entries.emplace_back(std::move(key), std::move(name));
-    }
-    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        const int c = QStringView(a.first).compare(QStringView(b.first));
-        return c != 0 ? c < 0 : QStringView(a.second).compare(QStringView(b.second)) < 0;
-    });
-    FolderListing listing;
-    listing.names.reserve(qsizetype(entries.size()));
-    listing.keys.reserve(qsizetype(entries.size()));
-    for (auto& [key, name] : entries) {
-        listing.keys.append(std::move(key));
-        listing.names.append(std::move(name));
-    }
-    return listing;
-}
-} // namespace
-
-std::optional<FolderListing> RecordFile::list(const QString& folder, ListingCache* cache) {
-#ifdef Q_OS_UNIX
-    // One pass with readdir: the entry type comes with the name, so no file is stat'ed
-    // unless the file system does not give it.
-    const QByteArray encodedFolder = QFile::encodeName(folder);
-    DIR* dir = opendir(encodedFolder.constData());
-    if (!dir) {
-        if (cache)
-            *cache = ListingCache{};
-        return std::nullopt;
-    }
-    const bool haveCache = cache && cache->folder == folder;
-    std::vector<QByteArray> raw;
-    size_t matched = 0; // leading names equal to the cached ones
-    bool same = haveCache;
-    while (const dirent* entry = readdir(dir)) {
-        const char* name = entry->d_name;
-        if (std::strchr(name, '.'))
-            continue; // hidden files, "." and "..", and every name with an extension
-        bool regular = entry->d_type == DT_REG;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat st;
-            const QByteArray full = encodedFolder + '/' + name;
-            regular = lstat(full.constData(), &st) == 0 && S_ISREG(st.st_mode);
-        }
-        if (!regular)
-            continue;
-        if (same) {
-            if (matched < cache->rawNames.size() && cache->rawNames[matched] == name) {
-                ++matched;
-                continue;
-            }
-            same = false;
-            raw.assign(cache->rawNames.begin(), cache->rawNames.begin() + qsizetype(matched));
-        }
-        raw.emplace_back(name);
-    }
-    closedir(dir);
-    if (same && matched == cache->rawNames.size())
-        return cache->listing; // implicitly shared: nothing is copied
-    if (same)                  // a prefix of the old names: some were removed from the end
-        raw.assign(cache->rawNames.begin(), cache->rawNames.begin() + qsizetype(matched));
-    QStringList names;
-    names.reserve(qsizetype(raw.size()));
-    for (const QByteArray& r : raw)
-        names.append(QFile::decodeName(r));
-    FolderListing listing = sortedListing(std::move(names));
-    if (cache)
-        *cache = ListingCache{folder, std::move(raw), listing};
-    return listing;
-#else
-    Q_UNUSED(cache);
-    if (!QFileInfo(folder).isDir())
-        return std::nullopt;
-    QStringList names;
-    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QString name = it.fileName();
-        if (!name.contains(QLatin1Char('.')) && !it.fileInfo().isHidden())
-            names.append(name);
-    }
-    return sortedListing(std::move(names));
 #endif
+}
+
+std::optional<FolderListing> RecordFile::list(const QString& folder) {
+    const std::shared_ptr<FolderIndex> index = FolderIndex::of(folder);
+    if (!index->update())
+        return std::nullopt;
+    return FolderListing{index->names()};
 }
 
 } // namespace quillory::records

@@ -5,23 +5,12 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <vector>
 
 namespace quillory::records {
 
-// The names of a folder's records and their case-folded sort keys, in the same order.
+// The names of a folder's records, sorted without regard to case.
 struct FolderListing {
     QStringList names;
-    QStringList keys;
-};
-
-// What the last listing of a folder saw, so that listing it again can skip decoding and sorting
-// when the folder still holds the same records in the same order (the common case after a record
-// was rewritten in place). Owned by the list that shows the folder.
-struct ListingCache {
-    QString folder;
-    std::vector<QByteArray> rawNames; // records in the order the system gave them
-    FolderListing listing;
 };
 
 // The one layer that opens record files. Text is Windows-1252; every line written ends with
@@ -44,10 +33,12 @@ public:
 
     // True when a normal (not hidden) file of that name is in the path's folder, the name
     // compared without regard to letter case: "Dune" and "DUNE" are the same record everywhere.
+    // Answered from the folder's listing, which a list keeps current without reading the folder
+    // (one look-up of the name on disk confirms it).
     static bool exists(const QString& path);
-    // A folder's records: normal files whose names have no dot, sorted without regard to case.
-    // Empty when the folder does not exist.
-    static std::optional<FolderListing> list(const QString& folder, ListingCache* cache = nullptr);
+    // A folder's records: normal files whose names have no dot, sorted without regard to case
+    // (see FolderIndex). Empty when the folder does not exist.
+    static std::optional<FolderListing> list(const QString& folder);
 
     static QStringList splitLines(QByteArrayView bytes);
     static bool encodeLines(const QStringList& lines, QByteArray& out);

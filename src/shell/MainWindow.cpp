@@ -257,11 +257,12 @@ void MainWindow::RefreshStatistics() {
     FolderList* loaned = m_returnPanel->filLoaned;
     FolderList* profiles = m_borrowerPanel->filProfiles;
     // A vanished folder lists as empty and counts 0; only start-up makes folders again.
+    // Each list reads only what changed since it was last brought up to date: nothing at all
+    // when nothing changed. The two profile lists share one listing.
     stats->setFolder(m_folders.stats);
     loaned->setFolder(m_folders.loaned);
     profiles->setFolder(m_folders.profiles);
-    // The return panel lists the same folder; it takes the listing just read.
-    m_returnPanel->filProfilesReturn->copyFrom(*profiles);
+    m_returnPanel->filProfilesReturn->setFolder(m_folders.profiles);
     staPanelStats->setText(statisticsText(stats->count(), loaned->count()));
 }
 
@@ -294,8 +295,8 @@ void MainWindow::profileChanged() {
 }
 
 void MainWindow::profileListsChanged() {
+    // The two profile lists share one listing: bringing one up to date updates both.
     m_borrowerPanel->filProfiles->reread();
-    m_returnPanel->filProfilesReturn->reread();
 }
 
 QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {

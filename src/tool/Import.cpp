@@ -22,9 +22,9 @@ QString oneLine(const QString& text) {
 QSet<QString> recordKeys(const QString& folder) {
     QSet<QString> keys;
     if (const auto listing = records::RecordFile::list(folder)) {
-        keys.reserve(listing->keys.size());
-        for (const QString& key : listing->keys)
-            keys.insert(key);
+        keys.reserve(listing->names.size());
+        for (const QString& name : listing->names)
+            keys.insert(name.toCaseFolded());
     }
     return keys;
 }

@@ -1,5 +1,6 @@
 #include "widgets/FolderList.h"
 
+#include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
@@ -7,49 +8,46 @@
 namespace quillory {
 
 int FolderListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(m_listing.names.size());
+    return parent.isValid() || !m_index ? 0 : int(m_index->count());
 }
 
 QVariant FolderListModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= m_listing.names.size())
+    if (!index.isValid() || !m_index || index.row() >= m_index->count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_listing.names.at(index.row());
+        return m_index->names().at(index.row());
     return {};
 }
 
-void FolderListModel::setListing(records::FolderListing listing) {
+void FolderListModel::setIndex(std::shared_ptr<records::FolderIndex> index) {
     beginResetModel();
-    m_listing = std::move(listing);
+    if (m_index)
+        m_index->disconnect(this);
+    m_index = std::move(index);
+    if (records::FolderIndex* i = m_index.get()) {
+        using records::FolderIndex;
+        connect(i, &FolderIndex::aboutToReset, this, [this] { beginResetModel(); });
+        connect(i, &FolderIndex::wasReset, this, [this] { endResetModel(); });
+        connect(i, &FolderIndex::aboutToInsert, this,
+                [this](int row) { beginInsertRows({}, row, row); });
+        connect(i, &FolderIndex::inserted, this, [this] { endInsertRows(); });
+        connect(i, &FolderIndex::aboutToRemove, this,
+                [this](int row) { beginRemoveRows({}, row, row); });
+        connect(i, &FolderIndex::removed, this, [this] { endRemoveRows(); });
+    }
     endResetModel();
 }
 
+QString FolderListModel::nameAt(int row) const {
+    return m_index && row >= 0 && row < m_index->count() ? m_index->names().at(row) : QString();
+}
+
 int FolderListModel::firstWithPrefix(const QString& text) const {
-    const QString key = text.toCaseFolded();
-    const QStringList& keys = m_listing.keys;
-    // Keys are sorted, so every key starting with the prefix follows the lower bound directly.
-    const auto it =
-        std::lower_bound(keys.cbegin(), keys.cend(), key, [](const QString& a, const QString& b) {
-            return QStringView(a).compare(QStringView(b)) < 0;
-        });
-    if (it == keys.cend() || !it->startsWith(key))
-        return -1;
-    return int(it - keys.cbegin());
+    return m_index ? int(m_index->firstWithPrefix(text)) : -1;
 }
 
 int FolderListModel::rowOf(const QString& name) const {
-    const QString key = name.toCaseFolded();
-    const QStringList& keys = m_listing.keys;
-    auto it =
-        std::lower_bound(keys.cbegin(), keys.cend(), key, [](const QString& a, const QString& b) {
-            return QStringView(a).compare(QStringView(b)) < 0;
-        });
-    for (; it != keys.cend() && *it == key; ++it) {
-        const int row = int(it - keys.cbegin());
-        if (m_listing.names.at(row) == name)
-            return row;
-    }
-    return -1;
+    return m_index ? int(m_index->rowOf(name)) : -1;
 }
 
 FolderList::FolderList(QWidget* parent) : QListView(parent) {
@@ -58,16 +56,15 @@ FolderList::FolderList(QWidget* parent) : QListView(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setLayoutMode(QListView::SinglePass);
-}
-
-void FolderList::applyListing(records::FolderListing listing) {
-    // The same listing as shown (the folder did not change): keep the model and the selection.
-    if (listing.names.isSharedWith(m_model.names()) && !listing.names.isEmpty())
-        return;
-    const QString keep = selectedFileName();
-    m_model.setListing(std::move(listing));
-    if (!keep.isEmpty())
-        selectName(keep);
+    // Rows added or removed keep the selection on its name by themselves; a full re-read
+    // finds the name again.
+    connect(&m_model, &QAbstractItemModel::modelAboutToBeReset, this,
+            [this] { m_keepAcrossReset = selectedFileName(); });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, [this] {
+        if (!m_keepAcrossReset.isEmpty())
+            selectName(m_keepAcrossReset);
+        m_keepAcrossReset.clear();
+    });
 }
 
 bool FolderList::setFolder(const QString& path) {
@@ -75,21 +72,16 @@ bool FolderList::setFolder(const QString& path) {
     return reread();
 }
 
-void FolderList::copyFrom(const FolderList& other) {
-    m_folder = other.m_folder;
-    m_found = other.m_found;
-    const QString keep = selectedFileName();
-    m_model.setListing(other.m_model.listing()); // implicitly shared, nothing is copied
-    if (!keep.isEmpty())
-        selectName(keep);
-}
-
 bool FolderList::reread() {
-    std::optional<records::FolderListing> listing;
-    if (!m_folder.isEmpty())
-        listing = records::RecordFile::list(m_folder, &m_cache);
-    m_found = listing.has_value();
-    applyListing(listing ? std::move(*listing) : records::FolderListing{});
+    if (m_folder.isEmpty()) {
+        m_model.setIndex(nullptr);
+        m_found = false;
+        return false;
+    }
+    const records::FolderIndex* shown = m_model.folderIndex();
+    if (!shown || shown->folder() != QDir::cleanPath(m_folder))
+        m_model.setIndex(records::FolderIndex::of(m_folder));
+    m_found = m_model.folderIndex()->update();
     return m_found;
 }
 
@@ -102,7 +94,7 @@ QString FolderList::selectedFileName() const {
         selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     if (rows.isEmpty())
         return {};
-    return m_model.names().value(rows.first().row());
+    return m_model.nameAt(rows.first().row());
 }
 
 bool FolderList::selectName(const QString& name) {

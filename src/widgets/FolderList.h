@@ -1,13 +1,15 @@
 #pragma once
 
-#include "records/RecordFile.h"
+#include "records/FolderIndex.h"
 
 #include <QAbstractListModel>
 #include <QListView>
+#include <memory>
 
 namespace quillory {
 
-// The names of one folder's records, sorted without regard to case.
+// The names of one folder's records, sorted without regard to case: a view of the folder's
+// index, which every list of the same folder shares, so each name is held once.
 class FolderListModel : public QAbstractListModel {
     Q_OBJECT
 public:
@@ -16,29 +18,31 @@ public:
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
-    void setListing(records::FolderListing listing);
-    const QStringList& names() const { return m_listing.names; }
-    const records::FolderListing& listing() const { return m_listing; }
+    // Shows the index (null: nothing), following its changes from now on.
+    void setIndex(std::shared_ptr<records::FolderIndex> index);
+    records::FolderIndex* folderIndex() const { return m_index.get(); }
+    QStringList names() const { return m_index ? m_index->names() : QStringList(); }
+    QString nameAt(int row) const;
     // Row of the first name starting with the text, case ignored; -1 when none.
     int firstWithPrefix(const QString& text) const;
     int rowOf(const QString& name) const;
 
 private:
-    records::FolderListing m_listing;
+    std::shared_ptr<records::FolderIndex> m_index;
 };
 
 // A list of the records of one folder: the files whose names have no dot. One widget for every
-// such list of the program, smooth with 100,000 names (one model, no widget or stat per row).
+// such list of the program, smooth with 300,000 names (one model, no widget or stat per row).
 class FolderList : public QListView {
     Q_OBJECT
 public:
     explicit FolderList(QWidget* parent = nullptr);
 
-    // Points the list at a folder and reads it; false (and an empty list) when the folder does
-    // not exist. The selection stays on the same name when that name is still there.
+    // Points the list at a folder and brings it up to date; false (and an empty list) when the
+    // folder does not exist. Lists of the same folder share one listing. Cheap when nothing
+    // changed: only the changes made since are read. The selection stays on the same name when
+    // that name is still there.
     bool setFolder(const QString& path);
-    // Shows the same folder and names as another list, without reading the folder again.
-    void copyFrom(const FolderList& other);
     bool reread();
     QString folder() const { return m_folder; }
     bool folderFound() const { return m_found; }
@@ -67,11 +71,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void applyListing(records::FolderListing listing);
-
     FolderListModel m_model;
-    records::ListingCache m_cache;
     QString m_folder;
+    QString m_keepAcrossReset;
     bool m_found = false;
 };
 

@@ -1,12 +1,15 @@
 #include "records/Cp1252.h"
+#include "records/FolderIndex.h"
 #include "records/Paths.h"
 #include "records/RecordFile.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 using namespace quillory;
@@ -32,7 +35,7 @@ private Q_SLOTS:
     void existsIgnoresCaseAndHiddenFiles();
     void listingFiltersAndSorts();
     void listingOfMissingFolder();
-    void cachedListingFollowsEveryChange();
+    void listingFollowsEveryChange();
     void checkDirNameAndMakeDir();
     void decodeEncodeRoundTripsEveryByte();
 };
@@ -173,36 +176,80 @@ void TestRecordFile::appendKeepsOldBytes() {
     QCOMPARE(TestFolders::readBytes(path), after);
 }
 
+namespace {
+// A name that is not UTF-8: "Café" in Windows-1252, as a folder copied from Windows has it.
+const QByteArray kLegacyName("Caf\xE9");
+
+// Writes a file by its bytes, as another program would.
+void writeRaw(const QString& folder, const QByteArray& name) {
+    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(fd >= 0 && ::write(fd, "x\r\n", 3) == 3 && ::close(fd) == 0);
+}
+} // namespace
+
 void TestRecordFile::existsIgnoresCaseAndHiddenFiles_data() {
     QTest::addColumn<QString>("onDisk");
     QTest::addColumn<QString>("asked");
     QTest::addColumn<bool>("exists");
-    QTest::newRow("same name") << "Dune"
-                               << "Dune" << true;
-    QTest::newRow("other case") << "Dune"
-                                << "DUNE" << true;
-    QTest::newRow("accented other case")
-        << QStringLiteral("Émile") << QStringLiteral("éMILE") << true;
-    QTest::newRow("missing") << "Dune"
-                             << "Emma" << false;
-    QTest::newRow("prefix is not the name") << "Dune"
-                                            << "Dun" << false;
-    QTest::newRow("hidden file") << ".Dune"
-                                 << ".Dune" << false;
-    QTest::newRow("folder") << "dir:Dune"
-                            << "Dune" << false;
+    // "listed": a list held the folder's listing before the file was made (or removed) from
+    // outside; the answer must still be right, and come without reading the folder again.
+    QTest::addColumn<bool>("listed");
+    const QString cafe = QStringLiteral("CAFÉ");
+    for (const bool listed : {false, true}) {
+        auto row = [listed](const char* name) {
+            return &QTest::newRow(qPrintable(QString(name) + (listed ? ", listed" : "")));
+        };
+        *row("same name") << "Dune"
+                          << "Dune" << true << listed;
+        *row("other case") << "Dune"
+                           << "DUNE" << true << listed;
+        *row("accented other case")
+            << QStringLiteral("Émile") << QStringLiteral("éMILE") << true << listed;
+        *row("name not UTF-8") << "legacy" << cafe << true << listed;
+        *row("missing") << "Dune"
+                        << "Emma" << false << listed;
+        *row("removed") << "removed:Dune"
+                        << "dune" << false << listed;
+        *row("prefix is not the name") << "Dune"
+                                       << "Dun" << false << listed;
+        *row("hidden file") << ".Dune"
+                            << ".Dune" << false << listed;
+        *row("folder") << "dir:Dune"
+                       << "Dune" << false << listed;
+    }
 }
 
 void TestRecordFile::existsIgnoresCaseAndHiddenFiles() {
     QFETCH(QString, onDisk);
     QFETCH(QString, asked);
     QFETCH(bool, exists);
+    QFETCH(bool, listed);
     TestFolders dir;
+    const QString root = dir.root();
+    std::shared_ptr<FolderIndex> index;
+    std::unique_ptr<QSignalSpy> rereads;
+    auto list = [&] {
+        if (listed && !index) {
+            index = FolderIndex::of(root);
+            QVERIFY(index->update());
+            rereads = std::make_unique<QSignalSpy>(index.get(), &FolderIndex::wasReset);
+        }
+    };
+    if (onDisk.startsWith("removed:"))
+        TestFolders::writeBytes(root + "/" + onDisk.mid(8), "x\r\n");
+    list();
     if (onDisk.startsWith("dir:"))
-        QDir().mkdir(dir.root() + "/" + onDisk.mid(4));
+        QDir().mkdir(root + "/" + onDisk.mid(4));
+    else if (onDisk.startsWith("removed:"))
+        QVERIFY(QFile::remove(root + "/" + onDisk.mid(8)));
+    else if (onDisk == "legacy")
+        writeRaw(root, kLegacyName);
     else
-        TestFolders::writeBytes(dir.root() + "/" + onDisk, "x\r\n");
-    QCOMPARE(CheckExist(dir.root() + "/" + asked), exists);
+        TestFolders::writeBytes(root + "/" + onDisk, "x\r\n");
+    QCOMPARE(CheckExist(root + "/" + asked), exists);
+    if (rereads)
+        QCOMPARE(rereads->size(), 0);
 }
 
 void TestRecordFile::listingFiltersAndSorts() {
@@ -212,12 +259,17 @@ void TestRecordFile::listingFiltersAndSorts() {
         TestFolders::writeBytes(dir.root() + "/" + name, "x\r\n");
     QDir().mkdir(dir.root() + "/afolder");
     QFile::link(dir.root() + "/beta", dir.root() + "/link");
+    writeRaw(dir.root(), kLegacyName);
     const auto listing = RecordFile::list(dir.root());
     QVERIFY(listing.has_value());
-    QCOMPARE(listing->names, (QStringList{"4821937Q", "Alpha", "ALPHA2", "beta", "gamma", "zeta",
-                                          QStringLiteral("Émile")}));
-    QCOMPARE(listing->keys.size(), listing->names.size());
-    QCOMPARE(listing->keys.at(1), QString("alpha"));
+    QCOMPARE(listing->names,
+             (QStringList{"4821937Q", "Alpha", "ALPHA2", "beta", QStringLiteral("Café"), "gamma",
+                          "zeta", QStringLiteral("Émile")}));
+    // Every name listed opens, and can be removed, whatever bytes it has on disk.
+    for (const QString& name : listing->names)
+        QVERIFY2(RecordFile::read(dir.root() + "/" + name, 1).ok(), qPrintable(name));
+    QVERIFY(RecordFile::remove(dir.root() + "/" + QStringLiteral("Café")).ok());
+    QVERIFY(!QFile::exists(QFile::decodeName(QFile::encodeName(dir.root()) + "/" + kLegacyName)));
 }
 
 void TestRecordFile::listingOfMissingFolder() {
@@ -226,34 +278,58 @@ void TestRecordFile::listingOfMissingFolder() {
     QVERIFY(RecordFile::list(dir.root())->names.isEmpty());
 }
 
-void TestRecordFile::cachedListingFollowsEveryChange() {
+void TestRecordFile::listingFollowsEveryChange() {
     TestFolders dir;
     const QString f = dir.root();
     for (const char* name : {"b", "a", "c", "d"})
         TestFolders::writeBytes(f + "/" + name, "x\r\n");
-    ListingCache cache;
-    auto check = [&](const char* step) {
-        const auto cached = RecordFile::list(f, &cache);
-        const auto fresh = RecordFile::list(f);
-        QVERIFY2(cached && fresh, step);
-        QVERIFY2(cached->names == fresh->names, step);
-        QVERIFY2(cached->keys == fresh->keys, step);
+    // What a plain reading of the folder gives, sorted the list's way.
+    auto plain = [&] {
+        QStringList names;
+        const QFileInfoList entries =
+            QDir(f).entryInfoList(QDir::Files | QDir::NoSymLinks | QDir::Hidden);
+        for (const QFileInfo& e : entries) {
+            if (!e.fileName().contains('.'))
+                names.append(e.fileName());
+        }
+        std::sort(names.begin(), names.end(),
+                  [](const QString& a, const QString& b) { return FolderIndex::lessThan(a, b); });
+        return names;
     };
-    check("first");
+    const std::shared_ptr<FolderIndex> index = FolderIndex::of(f);
+    QVERIFY(index->update());
+    QSignalSpy rereads(index.get(), &FolderIndex::wasReset);
+    auto check = [&](const char* step) {
+        QVERIFY2(index->update(), step);
+        QVERIFY2(index->names() == plain(), step);
+        QCOMPARE(RecordFile::list(f)->names, index->names());
+    };
     check("unchanged");
     QVERIFY(RecordFile::write(f + "/b", {"rewritten"}).ok());
     check("rewritten in place");
+    QVERIFY(RecordFile::write(f + "/New", {"made by the program"}).ok());
+    check("added by the program");
     TestFolders::writeBytes(f + "/E", "x\r\n");
-    check("added");
+    check("added from outside");
     QFile::remove(f + "/a");
     check("removed");
     QFile::rename(f + "/c", f + "/Z");
     check("renamed");
+    QFile::rename(f + "/Z", f + "/z");
+    check("renamed to another case");
     TestFolders::writeBytes(f + "/note.txt", "x\r\n");
-    check("a name with a dot added");
+    QDir().mkdir(f + "/folder");
+    QFile::link(f + "/b", f + "/link");
+    check("a name with a dot, a folder and a link added");
+    QFile::remove(f + "/d");
+    QDir().mkdir(f + "/d");
+    check("a record replaced by a folder");
+    QCOMPARE(rereads.size(), 0); // each change applied by its name, no folder read
     QVERIFY(QDir(f).removeRecursively());
-    QVERIFY(!RecordFile::list(f, &cache).has_value());
+    QVERIFY(!index->update());
+    QVERIFY(index->names().isEmpty());
     QDir().mkpath(f);
+    TestFolders::writeBytes(f + "/again", "x\r\n");
     check("folder made again");
 }
 

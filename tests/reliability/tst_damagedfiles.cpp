@@ -8,6 +8,8 @@
 #include "lending/Lending.h"
 #include "lending/ReturnPanel.h"
 #include "records/Cp1252.h"
+#include "records/FileNames.h"
+#include "records/RecordFile.h"
 #include "support/MainWindowHarness.h"
 #include "widgets/FolderList.h"
 
@@ -181,10 +183,11 @@ void TestDamagedFiles::badFiles_data() {
         << "stats" << QByteArray("Ody\nssey") << "bytes" << odd << "click item"
         << "shown"
         << "Odyssey" << none;
+    // Listed by its bytes, shown in the records' code page, and opened.
     row("item: name not valid UTF-8")
         << "stats" << QByteArray("Ody\xFFssey") << "bytes" << odd << "click item"
-        << "box"
-        << "" << none;
+        << "shown"
+        << "Odyssey" << none;
     row("item: locked") << "stats" << QByteArray("Odyssey") << "locked" << odd << "click item"
                         << "box"
                         << "" << none;
@@ -386,7 +389,7 @@ void TestDamagedFiles::badFiles() {
                                                       : QString();
     const QByteArray path = QFile::encodeName(dataFolder) + name;
     const QString qpath = QFile::decodeName(path);
-    const QString shownName = QFile::decodeName(name);
+    const QString shownName = records::FileNames::decode(name);
     if (folder == "settings") {
         TestFolders::writeBytes(h.fake.settingsFile(), bytes);
     } else if (kind.startsWith("file for folder")) {

@@ -4,6 +4,7 @@
 #include "support/MainWindowHarness.h"
 #include "widgets/FolderList.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QDir>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -225,6 +227,20 @@ void TestMainWindow::refreshFollowsTheFolders() {
     h.window->RefreshStatistics();
     QCOMPARE(stats->names(), QStringList{"Dune"});
     QCOMPARE(h.find<FolderList>("filProfilesReturn")->names(), QStringList{"1234567A"});
+    // Changes from outside reach the lists one row at a time, the selection staying on its
+    // name; nothing is read again in full.
+    QAbstractItemModelTester tester(stats->model());
+    QSignalSpy resets(stats->model(), &QAbstractItemModel::modelReset);
+    QVERIFY(stats->selectName("Dune"));
+    h.writeStats("alpha", {"alpha"});
+    h.writeStats("Zeta", {"Zeta"});
+    h.window->RefreshStatistics();
+    QCOMPARE(stats->names(), (QStringList{"alpha", "Dune", "Zeta"}));
+    QVERIFY(QFile::remove(h.folders().stats + "alpha"));
+    h.window->RefreshStatistics();
+    QCOMPARE(stats->names(), (QStringList{"Dune", "Zeta"}));
+    QCOMPARE(stats->selectedFileName(), QString("Dune"));
+    QCOMPARE(resets.size(), 0);
     // A folder that vanished while the program runs lists as empty and counts 0.
     QVERIFY(QDir(h.folders().stats).removeRecursively());
     h.window->RefreshStatistics();

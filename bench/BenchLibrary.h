@@ -1,0 +1,37 @@
+#pragma once
+
+// A generated library for the benchmarks and the figures they print: N titles, one in five on
+// loan, N/5 borrowers each with a loan list, in the three folders of a program folder.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillory::bench {
+
+struct LibrarySize {
+    int titles = 0;
+    int borrowers() const { return titles / 5; }
+    int loans() const { return titles / 5; }
+    // Names the lists show: every title, every loan, every borrower.
+    long listedNames() const { return long(titles) + loans() + borrowers(); }
+};
+
+// The title of item i ("Title 1000017"); items 0, 5, 10, ... are on loan.
+std::string titleOf(int i);
+// The Profile ID of borrower b; borrower b holds the loan of item 5*b.
+std::string profileIdOf(int b);
+
+// Writes the library under programFolder/{stats,profiles,loaned}.
+void makeLibrary(const std::string& programFolder, LibrarySize size);
+// Writes one plain record file (used for changes "from outside").
+void writeFile(const std::string& path, const std::string& bytes);
+
+double medianOf(std::vector<double> values);
+double medianMs(int runs, const std::function<void()>& f);
+// Kilobytes from /proc/self/status: the resident size now, and its peak.
+long vmRssKb();
+long vmHwmKb();
+
+} // namespace quillory::bench

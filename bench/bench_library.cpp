@@ -1,0 +1,272 @@
+// The library at N titles (one in five on loan, N/5 borrowers with loan lists) against the floor
+// (Floor.h) measured in the same process: start-up to drawn, memory per listed name, re-reads,
+// the refresh with nothing changed, new item / new profile Save to the box, lend and return.
+//
+//   build/bench/bench_library [N...] [--dir folder]   (10000 100000 300000 by default; each N
+//   runs in a process of its own, so its memory figures are its own; the library is made in a
+//   temporary folder under --dir, /tmp by default, and removed afterwards)
+
+#include "BenchLibrary.h"
+#include "BenchPlatform.h"
+#include "Floor.h"
+#include "borrowers/BorrowerPanel.h"
+#include "borrowers/NewProfileDialog.h"
+#include "items/ItemPanel.h"
+#include "items/NewItemDialog.h"
+#include "lending/BorrowDialog.h"
+#include "lending/Lending.h"
+#include "lending/LendingActions.h"
+#include "lending/ReturnPanel.h"
+#include "records/FolderIndex.h"
+#include "shell/FolderList.h"
+#include "shell/MainWindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using namespace quillory;
+using namespace quillory::bench;
+
+constexpr int kRuns = 7;
+
+struct Session {
+    explicit Session(const QString& folder) : services(folder, true) {
+        services.messages.clock = &clock;
+        clock.start();
+    }
+    QElapsedTimer clock;
+    BenchPlatform services;
+    std::unique_ptr<MainWindow> window;
+
+    double start() {
+        const qint64 t0 = clock.nsecsElapsed();
+        window = std::make_unique<MainWindow>(services.platform);
+        if (!window->start()) {
+            std::fprintf(stderr, "the main window did not start\n");
+            std::exit(1);
+        }
+        window->show();
+        QCoreApplication::processEvents();
+        window->repaint();
+        return double(clock.nsecsElapsed() - t0) / 1e6;
+    }
+    void stop() {
+        window.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // Press on a button to the box it brings, in ms.
+    double pressToBox(QPushButton* button) {
+        const qsizetype boxes = services.messages.texts.size();
+        const qint64 t0 = clock.nsecsElapsed();
+        button->click();
+        if (services.messages.texts.size() == boxes) {
+            std::fprintf(stderr, "%s brought no box\n", qPrintable(button->objectName()));
+            std::exit(1);
+        }
+        const double ms = double(services.messages.shownAtNs - t0) / 1e6;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return ms;
+    }
+};
+
+double floorMs(const std::string& root, std::initializer_list<const char*> subs) {
+    return medianMs(kRuns, [&] {
+        size_t n = 0;
+        for (const char* sub : subs)
+            n += floorList((root + "/" + sub).c_str()).size();
+        if (n == size_t(-1))
+            std::abort();
+    });
+}
+
+// One new item Save and one new profile OK, each to its box.
+void saveOnce(Session& s, int serial, std::vector<double>& item, std::vector<double>& profile) {
+    s.window->itemPanel().cmdNewItem_Click();
+    auto* d = qobject_cast<NewItemDialog*>(s.window->openWindow(NewItemDialog::kWindowKey));
+    d->txtItemTitle->setText(QStringLiteral("New Title %1").arg(serial));
+    d->txtItemLanguage->setText(QStringLiteral("English"));
+    d->txtItemPrice->setText(QStringLiteral("5"));
+    item.push_back(s.pressToBox(d->cmdSave));
+    s.window->borrowerPanel().cmdNewProfile_Click();
+    auto* p = qobject_cast<NewProfileDialog*>(s.window->openWindow(NewProfileDialog::kWindowKey));
+    p->cmdGenerate->click();
+    p->txtName->setText(QStringLiteral("New Borrower %1").arg(serial));
+    p->txtHome->setText(QStringLiteral("555 0101"));
+    p->txtCell->setText(QStringLiteral("555 0102"));
+    profile.push_back(s.pressToBox(p->cmdOK));
+    if (p->isVisible())
+        p->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int runOne(int n, const QString& dir) {
+    QTemporaryDir temp(dir + "/bench_library-XXXXXX");
+    const std::string root = temp.path().toStdString();
+    const LibrarySize size{n};
+    makeLibrary(root + "/lib", size);
+    makeLibrary(root + "/empty", {0});
+    makeLibrary(root + "/small", {1000});
+    const std::string lib = root + "/lib";
+
+    ::sync(); // the new files reach the disk before anything is timed
+    floorMs(lib, {"stats", "loaned", "profiles"}); // a first pass warms the system's caches
+    // The floor is sampled right before each start-up, so both see the same load.
+    std::vector<double> floorAll, emptyStart, fullStart;
+    auto floorSample = [&] { floorAll.push_back(floorMs(lib, {"stats", "loaned", "profiles"})); };
+    long rssEmpty = 0;
+    {
+        Session empty(QString::fromStdString(root + "/empty"));
+        for (int i = 0; i < kRuns; ++i) {
+            emptyStart.push_back(empty.start());
+            if (i + 1 < kRuns)
+                empty.stop();
+        }
+        rssEmpty = vmRssKb();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    Session s(QString::fromStdString(lib));
+    floorSample();
+    fullStart.push_back(s.start());
+    const long rssFull = vmRssKb();
+
+    const double unchanged = medianMs(kRuns, [&] { s.window->RefreshStatistics(); });
+    std::vector<double> changed, floorStats;
+    for (int i = 0; i < 10; ++i) {
+        writeFile(lib + "/stats/Outside " + std::to_string(i), "Outside\r\n");
+        changed.push_back(medianMs(1, [&] { s.window->RefreshStatistics(); }));
+        floorStats.push_back(floorMs(lib, {"stats"}));
+    }
+    const long rssAfterRereads = vmRssKb();
+    // A full read of the items folder, as after a change the system did not report by name: a
+    // new listing through another path to the same folder.
+    const std::string alias = root + "/stats-alias";
+    std::filesystem::create_directory_symlink(lib + "/stats", alias);
+    std::vector<double> fullRead;
+    for (int i = 0; i < kRuns; ++i) {
+        fullRead.push_back(medianMs(
+            1, [&] { records::FolderIndex::of(QString::fromStdString(alias))->update(); }));
+    }
+
+    // Saves at N and in a library of 1,000 titles, taking turns so both see the same disk.
+    std::vector<double> itemSaves, profileSaves, itemSmallSaves, profileSmallSaves;
+    {
+        Session small(QString::fromStdString(root + "/small"));
+        small.start();
+        for (int i = 0; i < 2 * kRuns; ++i) {
+            saveOnce(s, i, itemSaves, profileSaves);
+            saveOnce(small, i, itemSmallSaves, profileSmallSaves);
+        }
+        small.stop();
+    }
+    const double itemSave = medianOf(itemSaves), profileSave = medianOf(profileSaves);
+    const double itemSmall = medianOf(itemSmallSaves);
+    const double profileSmall = medianOf(profileSmallSaves);
+
+    // Lend and return from the librarian's road, against the same sequences alone.
+    std::vector<double> lendRoad, returnRoad, lendAlone, returnAlone;
+    const Folders folders = s.window->folders();
+    for (int i = 0; i < kRuns; ++i) {
+        const QString title = QString::fromStdString(titleOf(5 * i + 1));
+        const QString id = QString::fromStdString(profileIdOf(i));
+        s.window->itemPanel().filStats->selectName(title);
+        s.window->itemPanel().filStats_Click();
+        lending::borrowItem(*s.window);
+        auto* d = qobject_cast<BorrowDialog*>(s.window->openWindow(BorrowDialog::kWindowKey));
+        d->filBorrow->selectName(id);
+        lendRoad.push_back(s.pressToBox(d->cmdBorrow));
+        ReturnPanel& returns = s.window->returnPanel();
+        returns.filProfilesReturn->selectName(id);
+        returns.filLoaned->selectName(title);
+        returnRoad.push_back(medianMs(1, [&] { returns.filLoaned_DblClick(); }));
+
+        const QString other = QString::fromStdString(titleOf(5 * i + 2));
+        QElapsedTimer t;
+        t.start();
+        lending::lend(folders, other, id, kBenchDate);
+        lendAlone.push_back(double(t.nsecsElapsed()) / 1e6);
+        t.restart();
+        lending::returnItem(folders, other, id, kBenchDate);
+        returnAlone.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    s.stop();
+    for (int i = 1; i < kRuns; ++i) {
+        floorSample();
+        fullStart.push_back(s.start());
+        s.stop();
+    }
+
+    const double startEmpty = medianOf(emptyStart), startFull = medianOf(fullStart);
+    const double data = startFull - startEmpty;
+    std::printf("N = %d titles (%ld listed names); medians of %d runs, times in ms\n", n,
+                size.listedNames(), kRuns);
+    std::printf("  floor, the three folders:                  %8.1f\n", medianOf(floorAll));
+    std::printf("  start-up to drawn:                         %8.1f  (at 0 titles %.1f)\n",
+                startFull, startEmpty);
+    std::printf("  data part (at N - at 0):                   %8.1f  = %.2f x floor\n", data,
+                data / medianOf(floorAll));
+    std::printf("  RSS above empty:                           %8.1f MB = %.0f B per name\n",
+                double(rssFull - rssEmpty) / 1024,
+                double(rssFull - rssEmpty) * 1024 / double(size.listedNames()));
+    std::printf("  RSS after ten re-reads / after start-up:   %8.2f\n",
+                double(rssAfterRereads) / double(rssFull));
+    std::printf("  refresh, folders unchanged:                %8.2f\n", unchanged);
+    std::printf("  refresh after an outside change (items):   %8.1f  = %.2f x floor %.1f\n",
+                medianOf(changed), medianOf(changed) / medianOf(floorStats), medianOf(floorStats));
+    std::printf("  full read of the items folder:             %8.1f  = %.2f x floor %.1f\n",
+                medianOf(fullRead), medianOf(fullRead) / medianOf(floorStats),
+                medianOf(floorStats));
+    std::printf("  new item Save -> box:                      %8.2f  = %.2f x at 1000 (%.2f)\n",
+                itemSave, itemSave / itemSmall, itemSmall);
+    std::printf("  new profile OK -> box:                     %8.2f  = %.2f x at 1000 (%.2f)\n",
+                profileSave, profileSave / profileSmall, profileSmall);
+    std::printf("  lend, Borrow -> box, with refresh:         %8.2f  = %.2f x its writes %.2f\n",
+                medianOf(lendRoad), medianOf(lendRoad) / medianOf(lendAlone), medianOf(lendAlone));
+    std::printf("  return, double-click, with refresh:        %8.2f  = %.2f x its writes %.2f\n",
+                medianOf(returnRoad), medianOf(returnRoad) / medianOf(returnAlone),
+                medianOf(returnAlone));
+    std::printf("  peak RSS (VmHWM):                          %8.1f MB\n",
+                double(vmHwmKb()) / 1024);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (!text.contains(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+    QString dir = QStringLiteral("/tmp");
+    std::vector<std::string> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dir" && i + 1 < argc)
+            dir = QString::fromLocal8Bit(argv[++i]);
+        else if (std::string(argv[i]) != "--one")
+            sizes.push_back(argv[i]);
+    }
+    if (argc > 1 && std::string(argv[1]) == "--one") {
+        QApplication app(argc, argv);
+        return runOne(std::stoi(sizes.at(0)), dir);
+    }
+    if (sizes.empty())
+        sizes = {"10000", "100000", "300000"};
+    int failed = 0;
+    for (const std::string& n : sizes) {
+        const std::string command =
+            std::string(argv[0]) + " --one " + n + " --dir '" + dir.toStdString() + "'";
+        failed |= std::system(command.c_str());
+    }
+    return failed ? 1 : 0;
+}
