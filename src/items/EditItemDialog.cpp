@@ -13,7 +13,7 @@ namespace quillory {
 
 EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
                                const records::ItemRecord& record, QWidget* parent)
-    : QDialog(parent), m_context(context), m_path(path) {
+    : QDialog(parent), m_context(context), m_path(path), m_title(record.title) {
     setObjectName(kWindowKey);
     setWindowTitle(QStringLiteral("Edit Item Detail"));
 
@@ -52,9 +52,8 @@ EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
 
 void EditItemDialog::cmdSaveEdit_Click() {
     const items::ItemFields typed = m_form.fields();
-    const items::EditOutcome outcome =
-        items::saveItemEdit(m_path, lblItemTitle->text(), m_context.sessionDate(), typed,
-                            m_context.platform().app.locale());
+    const items::EditOutcome outcome = items::saveItemEdit(
+        m_path, m_title, m_context.sessionDate(), typed, m_context.platform().app.locale());
     m_context.messages().show(outcome.message);
     if (outcome.kind != items::EditOutcome::Kind::Saved) {
         // Refused or canceled: the dialog stays open with the fields as typed.

@@ -42,6 +42,7 @@ public:
 private:
     MainContext& m_context;
     const QString m_path;
+    const QString m_title; // as read; the edit keeps it
     items::ItemForm m_form;
 };
 

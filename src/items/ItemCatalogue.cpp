@@ -290,6 +290,11 @@ CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
     return outcome;
 }
 
+ItemGates itemGates(const records::ItemRecord* shown) {
+    const bool available = shown && shown->isAvailable();
+    return ItemGates{available, !available};
+}
+
 LoadOutcome loadItem(const QString& path) {
     LoadOutcome outcome;
     const records::Result<ItemRecord> read = records::readItem(path, records::kItemLines);

@@ -84,6 +84,13 @@ struct LoadOutcome {
     bool ok() const { return !failure; }
 };
 
+// What the item panel offers for the item it shows (null: none, or a damaged record).
+struct ItemGates {
+    bool canChange = false;       // edit, remove and borrow: the item is "Available"
+    bool borrowerDetails = false; // who has it: anything else
+};
+ItemGates itemGates(const records::ItemRecord* shown);
+
 // Reads the first seven lines of an item record, as the item panel shows them.
 LoadOutcome loadItem(const QString& path);
 // Reads a record to be edited: it must be readable, complete and "Available".

@@ -151,7 +151,7 @@ void ItemPanel::filStats_Click() {
         // change it; the message names the file.
         clearValues();
         tmrBlink_Timer();
-        setGates(false);
+        setGates();
         m_context.messages().show(*loaded.failure);
         return;
     }
@@ -165,21 +165,26 @@ void ItemPanel::filStats_Click() {
     lblItemSerialNumber->setText(item.serialNumber);
     lblItemPublisher->setText(item.publisher);
     tmrBlink_Timer();
-    setGates(item.isAvailable());
+    setGates();
 }
 
-void ItemPanel::setGates(bool available) {
+bool ItemPanel::shownAvailable() const {
+    return items::itemGates(shownItem()).canChange;
+}
+
+void ItemPanel::setGates() {
+    const items::ItemGates gates = items::itemGates(shownItem());
     const MainMenus& m = m_context.menus();
     for (QAction* action : {m.mnuEdit_EditItemDetails, m.mnuEdit_RemoveItem, m.mnuEdit_BorrowItem,
                             m.mnuPop_BorrowItem, m.mnuPop_EditItem, m.mnuPop_RemoveItem})
-        action->setEnabled(available);
-    m.mnuEdit_BorrowerDetails->setEnabled(!available);
-    m.mnuPop_BorrowerDetails->setEnabled(!available);
-    cmdEditItem->setEnabled(available);
-    cmdDeleteItem->setEnabled(available);
-    cmdBorrowerDetails->setVisible(!available);
-    cmdBorrowerDetails->setEnabled(!available);
-    if (available) {
+        action->setEnabled(gates.canChange);
+    m.mnuEdit_BorrowerDetails->setEnabled(gates.borrowerDetails);
+    m.mnuPop_BorrowerDetails->setEnabled(gates.borrowerDetails);
+    cmdEditItem->setEnabled(gates.canChange);
+    cmdDeleteItem->setEnabled(gates.canChange);
+    cmdBorrowerDetails->setVisible(gates.borrowerDetails);
+    cmdBorrowerDetails->setEnabled(gates.borrowerDetails);
+    if (gates.canChange) {
         QPalette palette = lblItemStatus->palette();
         palette.setColor(QPalette::WindowText, Qt::black);
         lblItemStatus->setPalette(palette);

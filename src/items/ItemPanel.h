@@ -65,10 +65,10 @@ public:
     int blinkPhase() const { return m_blinkPhase; }
 
 private:
-    // Enables the item actions as for an available item, or as for any other.
-    void setGates(bool available);
+    // Enables the item actions the shown record allows.
+    void setGates();
 
-    bool shownAvailable() const { return m_shown && m_shown->isAvailable(); }
+    bool shownAvailable() const;
 
     MainContext& m_context;
     int m_blinkPhase = 0;
