@@ -96,9 +96,8 @@ protected:
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir(
-        argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/bench_tool-XXXXXX")
-                 : QCoreApplication::applicationDirPath() + QStringLiteral("/bench_tool-XXXXXX"));
+    QTemporaryDir dir(QCoreApplication::applicationDirPath() +
+                      QStringLiteral("/bench_tool-XXXXXX"));
     if (!dir.isValid()) {
         std::fprintf(stderr, "cannot make a folder beside the executable\n");
         return 1;
