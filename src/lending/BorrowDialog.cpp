@@ -1,6 +1,6 @@
 #include "lending/BorrowDialog.h"
 
-#include "lending/Lending.h"
+#include "lending/LendingMessages.h"
 #include "widgets/FolderList.h"
 #include "widgets/FormLayout.h"
 #include "widgets/MainContext.h"
@@ -18,13 +18,6 @@ const QString kStep = QStringLiteral("You have selected the above named item for
                                      "select the Profile ID from the list on the left and click "
                                      "Borrow             -->");
 const QString kSelectProfile = QStringLiteral("Please select a Profile ID.");
-const QString kLoanLimitTitle = QStringLiteral("Loan Limit");
-const QString kLoanLimit = QStringLiteral("Quillory! QD was designed to limit users from borrowing "
-                                          "out more than 20 items! Sorry.");
-const QString kErrorTitle = QStringLiteral("Error");
-const QString kError = QStringLiteral("The Profile ID is either corrupted or accidentally deleted!"
-                                      "\rPlease create a new Profile ID for the borrower.");
-const QString kLoanedTitle = QStringLiteral("Loaned");
 } // namespace
 
 BorrowDialog::BorrowDialog(MainContext& context, QWidget* parent)
@@ -80,33 +73,18 @@ void BorrowDialog::cmdBorrow_Click() {
     }
     const lending::LendResult result =
         lending::lend(m_context.folders(), m_itemToLend, profileId, m_context.sessionDate());
-    switch (result.outcome) {
-    case lending::LendOutcome::LoanLimit:
-        // Nothing written; the dialog stays so another borrower can be picked.
-        m_context.messages().show(kLoanLimit, kLoanLimitTitle, MsgIcon::Critical);
-        return;
-    case lending::LendOutcome::Failed:
-        m_context.messages().show(kError, kErrorTitle, MsgIcon::Critical);
-        close();
-        return;
-    case lending::LendOutcome::NotAvailable:
-        m_context.messages().show(QStringLiteral("The item ") + result.detail +
-                                      QStringLiteral(" is not available for loan.\r"
-                                                     "Nothing was changed."),
-                                  kErrorTitle, MsgIcon::Exclamation);
-        close();
-        m_context.itemChanged(); // the panel's gates catch up with the record
-        return;
-    case lending::LendOutcome::Lent:
-        break;
+    const lending::LendView view = lending::lendView(result, m_itemToLend);
+    if (view.refresh) {
+        m_context.itemChanged();
+        if (result.outcome == lending::LendOutcome::Lent) {
+            m_context.profileChanged();
+            m_context.RefreshStatistics();
+        }
     }
-    m_context.itemChanged();
-    m_context.profileChanged();
-    m_context.RefreshStatistics();
-    m_context.messages().show(QStringLiteral("Item ") + m_itemToLend +
-                                  QStringLiteral(" successfully loaned out."),
-                              kLoanedTitle, MsgIcon::Information);
-    close();
+    if (view.message)
+        m_context.messages().show(*view.message);
+    if (view.close)
+        close();
 }
 
 void BorrowDialog::Command1_Click() {

@@ -1,10 +1,12 @@
 #include "lending/Lending.h"
 
+#include "lending/LendingMessages.h"
 #include "records/ItemRecord.h"
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
 #include "records/ProfileRecord.h"
 
+#include <QFileInfo>
 #include <limits>
 
 namespace quillory::lending {
@@ -13,28 +15,38 @@ using namespace records;
 
 namespace {
 
-StepHook& stepHook() {
-    static StepHook hook;
-    return hook;
-}
-
-void beforeStep(int step) {
-    if (const StepHook& hook = stepHook())
-        hook(step);
-}
-
 QString failure(const QString& what, const Error& error) {
     return what + QStringLiteral(": ") + errorText(error);
 }
 
-} // namespace
-
-void setStepHook(StepHook hook) {
-    stepHook() = std::move(hook);
+QByteArray encoded(const QStringList& lines) {
+    QByteArray bytes;
+    RecordFile::encodeLines(lines, bytes); // the lines came from the files: they encode
+    return bytes;
 }
 
+// The bytes of a file that a change will replace, or none when there is no file.
+std::optional<QByteArray> currentBytes(const QString& path) {
+    const Result<QByteArray> r = RecordFile::readBytes(path);
+    return r.ok() ? std::optional<QByteArray>(r.value()) : std::nullopt;
+}
+
+// A change left part-way by an earlier failure is finished first; a new one would overwrite
+// its intent record. False when it still cannot be finished.
+bool settlePending(const Folders& folders, RecordStore& store, WriteFailure& refused) {
+    const RecoveryResult pending = recoverChange(folders, store);
+    using O = RecoveryResult::Outcome;
+    if (pending.outcome == O::Unfinished || pending.outcome == O::Unreadable) {
+        refused = {intentPath(folders), pending.detail};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 LendResult lend(const Folders& folders, const QString& itemFileName, const QString& profileId,
-                const QString& sessionDate) {
+                const QString& sessionDate, RecordStore& store) {
     LendResult result;
     const QString itemPath = folders.itemPath(itemFileName);
     const QString profilePath = folders.profilePath(profileId);
@@ -50,7 +62,6 @@ LendResult lend(const Folders& folders, const QString& itemFileName, const QStri
         return result;
     }
 
-    // The status is not looked at: the item panel offers Borrow only for an available item.
     const Result<ItemRecord> item = readItem(itemPath, kItemLines);
     if (!item.ok()) {
         result.detail = failure(QStringLiteral("item record"), item.error());
@@ -58,9 +69,9 @@ LendResult lend(const Folders& folders, const QString& itemFileName, const QStri
     }
     // The panel offers Borrow only for available items, but a folder edited by hand (or a list
     // not yet refreshed) could still name one on loan: lending it twice would lose a loan.
-    if (!item.value().isAvailable()) {
+    if (!item->isAvailable()) {
         result.outcome = LendOutcome::NotAvailable;
-        result.detail = item.value().title;
+        result.detail = item->title;
         return result;
     }
 
@@ -73,37 +84,46 @@ LendResult lend(const Folders& folders, const QString& itemFileName, const QStri
 
     ProfileRecord counted = p;
     counted.loanCount = newCount;
-
-    beforeStep(1);
-    if (const Result<> w = writeItem(itemPath, onLoan); !w.ok()) {
-        result.detail = failure(QStringLiteral("item record"), w.error());
-        return result;
-    }
-    result.filesWritten = 1;
-
-    beforeStep(2);
     const LoanRecord loan{onLoan.title, sessionDate, onLoan.price, p.profileId, p.name};
-    if (const Result<> w = writeLoan(folders.loanPath(itemFileName), loan); !w.ok()) {
-        result.detail = failure(QStringLiteral("loan record"), w.error());
-        return result;
-    }
-    result.filesWritten = 2;
 
-    beforeStep(3);
-    if (const Result<> w = writeProfile(profilePath, counted); !w.ok()) {
-        result.detail = failure(QStringLiteral("profile record"), w.error());
+    const QString listPath = folders.loanListPath(profileId);
+    const Result<QByteArray> listRead = RecordFile::readBytes(listPath);
+    const std::optional<QByteArray> list =
+        listRead.ok() ? std::optional<QByteArray>(listRead.value()) : std::nullopt;
+    if (!list && listRead.error().code != FileError::Missing) {
+        result.detail = failure(QStringLiteral("loan list"), listRead.error());
         return result;
     }
-    result.filesWritten = 3;
+    QByteArray newList = list.value_or(QByteArray());
+    if (!newList.isEmpty() && !newList.endsWith('\n') && !newList.endsWith('\r'))
+        newList += "\r\n"; // two lines never merge
+    newList += encoded({onLoan.title});
 
-    beforeStep(4);
-    if (const Result<> w = appendToLoanList(folders.loanListPath(profileId), onLoan.title);
-        !w.ok()) {
-        result.detail = failure(QStringLiteral("loan list"), w.error());
+    ChangeIntent intent{QStringLiteral("lend"), onLoan.title, itemFileName, profileId, {}};
+    intent.steps = {
+        {FolderKind::Stats, itemFileName, currentBytes(itemPath), encoded(onLoan.toLines())},
+        {FolderKind::Loaned, itemFileName, currentBytes(folders.loanPath(itemFileName)),
+         encoded(loan.toLines())},
+        {FolderKind::Profiles, profileId, currentBytes(profilePath), encoded(counted.toLines())},
+        {FolderKind::Profiles, profileId + QStringLiteral(".lst"), list, newList},
+    };
+    if (!settlePending(folders, store, result.refused)) {
+        result.outcome = LendOutcome::Unfinished;
         return result;
     }
-    result.filesWritten = 4;
-    result.outcome = LendOutcome::Lent;
+    const ChangeResult change = applyChange(folders, intent, store);
+    switch (change.outcome) {
+    case ChangeResult::Outcome::Done:
+        result.outcome = LendOutcome::Lent;
+        break;
+    case ChangeResult::Outcome::Undone:
+        result.outcome = LendOutcome::WriteRefused;
+        break;
+    case ChangeResult::Outcome::Unfinished:
+        result.outcome = LendOutcome::Unfinished;
+        break;
+    }
+    result.refused = {change.failedPath, change.detail};
     return result;
 }
 
@@ -117,6 +137,8 @@ ReturnResult repair(ReturnResult result, const QString& loanPath, const QString&
     if (!repaired.ok()) {
         result.outcome = ReturnOutcome::RepairFailed;
         result.repairWriteFailed = rebuilt.ok();
+        if (result.repairWriteFailed)
+            result.refused = {loanPath, repaired.error().detail};
         result.detail += (result.detail.isEmpty() ? QString() : QStringLiteral("; ")) +
                          QStringLiteral("repair: ") + errorText(repaired.error());
         return result;
@@ -128,7 +150,7 @@ ReturnResult repair(ReturnResult result, const QString& loanPath, const QString&
 } // namespace
 
 ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
-                        const QString& profileId, const QString& sessionDate) {
+                        const QString& profileId, const QString& sessionDate, RecordStore& store) {
     ReturnResult result;
     result.title = itemFileName;
     if (profileId.isEmpty())
@@ -139,18 +161,18 @@ ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
     const QString profilePath = folders.profilePath(profileId);
 
     const Result<LoanFile> loan = readLoan(loanPath);
-    if (loan.value().lineCount == 0) {
+    if (loan->lineCount == 0) {
         // Missing, unreadable or empty: there is nothing to go by, so nothing is touched.
         result.outcome = ReturnOutcome::CannotOpenLoanRecord;
         result.detail = failure(QStringLiteral("loan record"), loan.error());
         return result;
     }
-    result.title = loan.value().record.title;
+    result.title = loan->record.title;
     if (!loan.ok()) {
         result.detail = failure(QStringLiteral("loan record"), loan.error());
         return repair(result, loanPath, itemPath, sessionDate);
     }
-    if (loan.value().record.profileId != profileId) {
+    if (loan->record.profileId != profileId) {
         result.outcome = ReturnOutcome::WrongBorrower;
         return result;
     }
@@ -160,13 +182,12 @@ ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
         result.detail = failure(QStringLiteral("item record"), item.error());
         return repair(result, loanPath, itemPath, sessionDate);
     }
-    result.title = item.value().title;
+    result.title = item->title;
 
     // The count is checked as a number here, before anything is written, so a damaged profile
     // leaves all four files as they are.
     const Result<ProfileRecord> profile = readProfile(profilePath);
-    const std::optional<qint64> count =
-        profile.ok() ? profile.value().loanCountValue() : std::nullopt;
+    const std::optional<qint64> count = profile.ok() ? profile->loanCountValue() : std::nullopt;
     if (!count || *count == std::numeric_limits<qint64>::min()) {
         result.detail = failure(QStringLiteral("profile record"),
                                 profile.ok() ? Error{FileError::BadValue} : profile.error());
@@ -176,39 +197,45 @@ ReturnResult returnItem(const Folders& folders, const QString& itemFileName,
     ItemRecord available = item.value();
     available.status = kAvailable;
     available.borrower.reset();
-
-    beforeStep(1);
-    if (const Result<> w = writeItem(itemPath, available); !w.ok()) {
-        result.detail = failure(QStringLiteral("item record"), w.error());
-        return repair(result, loanPath, itemPath, sessionDate);
-    }
-    result.filesWritten = 1;
-
-    beforeStep(2);
-    if (const Result<> w = deleteLoan(loanPath); !w.ok()) {
-        result.detail = failure(QStringLiteral("loan record"), w.error());
-        return repair(result, loanPath, itemPath, sessionDate);
-    }
-    result.filesWritten = 2;
-
-    beforeStep(3);
     ProfileRecord counted = profile.value();
     counted.loanCount = numericPrintForm(*count - 1);
-    if (const Result<> w = writeProfile(profilePath, counted); !w.ok()) {
-        result.detail = failure(QStringLiteral("profile record"), w.error());
-        return repair(result, loanPath, itemPath, sessionDate);
-    }
-    result.filesWritten = 3;
 
-    beforeStep(4);
-    if (const Result<> w = removeFromLoanList(folders.loanListPath(profileId), available.title);
-        !w.ok()) {
-        result.outcome = ReturnOutcome::LoanListMissing;
-        result.detail = failure(QStringLiteral("loan list"), w.error());
+    ChangeIntent intent{QStringLiteral("return"), available.title, itemFileName, profileId, {}};
+    intent.steps = {
+        {FolderKind::Stats, itemFileName, currentBytes(itemPath), encoded(available.toLines())},
+        {FolderKind::Loaned, itemFileName, currentBytes(loanPath), std::nullopt},
+        {FolderKind::Profiles, profileId, currentBytes(profilePath), encoded(counted.toLines())},
+    };
+    // A borrower without a loan list it may rewrite (missing, unreadable, or a link to another
+    // file): the return is made without it, and says so.
+    const QString listPath = folders.loanListPath(profileId);
+    Result<QStringList> list = RecordFile::read(listPath);
+    if (list.ok() && QFileInfo(listPath).isSymLink())
+        list = Error{FileError::NotAFile, QStringLiteral("it is a link to another file")};
+    if (list.ok())
+        intent.steps.push_back({FolderKind::Profiles, profileId + QStringLiteral(".lst"),
+                                currentBytes(listPath),
+                                encoded(loanListWithout(list.value(), available.title))});
+
+    if (!settlePending(folders, store, result.refused)) {
+        result.outcome = ReturnOutcome::Unfinished;
         return result;
     }
-    result.filesWritten = 4;
-    result.outcome = ReturnOutcome::Returned;
+    const ChangeResult change = applyChange(folders, intent, store);
+    result.refused = {change.failedPath, change.detail};
+    switch (change.outcome) {
+    case ChangeResult::Outcome::Done:
+        result.outcome = list.ok() ? ReturnOutcome::Returned : ReturnOutcome::LoanListMissing;
+        if (!list.ok())
+            result.detail = failure(QStringLiteral("loan list"), list.error());
+        break;
+    case ChangeResult::Outcome::Undone:
+        result.outcome = ReturnOutcome::WriteRefused;
+        break;
+    case ChangeResult::Outcome::Unfinished:
+        result.outcome = ReturnOutcome::Unfinished;
+        break;
+    }
     return result;
 }
 
@@ -220,7 +247,7 @@ BorrowerDetails borrowerDetails(const Folders& folders, const QString& itemFileN
         return details;
     }
     const Result<ItemRecord> read = readItem(path, kItemOnLoanLines);
-    if (!read.ok() || !read.value().borrower)
+    if (!read.ok() || !read->borrower)
         return details;
     const ItemRecord& item = read.value();
     details.kind = BorrowerDetails::Kind::Shown;
@@ -231,6 +258,15 @@ BorrowerDetails borrowerDetails(const Folders& folders, const QString& itemFileN
                     QStringLiteral("Number: ") + item.borrower->loanCount}
             .join(QLatin1Char('\r'));
     return details;
+}
+
+std::optional<Message> recoverAtStart(const Folders& folders, RecordStore& store) {
+    const RecoveryResult r = recoverChange(folders, store);
+    // Temporaries of writes that were killed: after the recovery, which never needs them.
+    for (const QString& folder : {folders.stats, folders.profiles, folders.loaned})
+        if (!folder.isEmpty())
+            RecordFile::removeLeftovers(folder);
+    return recoveryMessage(r);
 }
 
 } // namespace quillory::lending

@@ -1,7 +1,6 @@
 #include "lending/ReturnPanel.h"
 
-#include "lending/Lending.h"
-#include "records/LoanRecord.h"
+#include "lending/LendingMessages.h"
 #include "widgets/BusyCursor.h"
 #include "widgets/FolderList.h"
 #include "widgets/MainContext.h"
@@ -13,45 +12,10 @@
 namespace quillory {
 
 namespace {
-const QString kOnLoanSince = QStringLiteral("Item is ON LOAN since ");
-const QString kUpdating = QStringLiteral("Please wait . . . Updating Item Information");
-const QString kUpdated = QStringLiteral("Item updated successfully!");
 const QString kSelectProfile =
     QStringLiteral("Please select a Profile ID from the list on the right.");
-const QString kWrongProfile = QStringLiteral("Incorrect Profile ID for loaned item!");
-const QString kNoLoanList =
-    QStringLiteral("Return all items borrowed by borrower to utilise the item list.");
 const QString kSelectBoth =
     QStringLiteral("Please select a Title and a Profile ID in Return Item on the right.");
-const QString kCannotOpenItem = QStringLiteral(
-    "Quillory! QD cannot open the item! Please click on Item Data first to select item.");
-const QString kErrorTitle = QStringLiteral("Error");
-
-QString returnedText(const QString& title) {
-    return QStringLiteral("The item ") + title + QStringLiteral(" was successfully returned.");
-}
-
-// A return that finds its loan record missing or empty has nothing to go by; it names the title
-// and changes nothing.
-QString cannotOpenLoanText(const QString& title) {
-    return QStringLiteral("Quillory! QD cannot open the loan record of ") + title +
-           QStringLiteral("! Nothing was returned.");
-}
-
-// A return whose repair finds no borrower block to rebuild the loan record from: the item
-// record is missing, or a return that stopped part-way already made it available again.
-QString repairFailedText(const QString& title, int filesWritten, bool writeFailed) {
-    // A full disk or a read-only folder is told apart: the records themselves are fine.
-    const QString why =
-        writeFailed ? QStringLiteral(". Its loan record could not be written (is the disk full or "
-                                     "the folder read-only?), so it cannot be rebuilt.\r")
-                    : QStringLiteral(". Its item record is missing or does not show it on loan, "
-                                     "so the loan record cannot be rebuilt.\r");
-    return QStringLiteral("Quillory! QD cannot return the item ") + title + why +
-           (filesWritten == 0 ? QStringLiteral("No file was changed.")
-                              : QStringLiteral("The return stopped part-way; the files already "
-                                               "written stay as they are."));
-}
 } // namespace
 
 ReturnPanel::ReturnPanel(MainContext& context, QWidget* parent)
@@ -85,32 +49,15 @@ void ReturnPanel::filLoaned_Click() {
     const QString name = filLoaned->selectedFileName();
     if (name.isEmpty())
         return;
-    const Folders& folders = m_context.folders();
-    const records::Result<records::LoanFile> loan = records::readLoan(folders.loanPath(name));
-    if (loan.ok()) {
-        lblNote->setText(kOnLoanSince + loan.value().record.loanDate);
-        return;
-    }
-    if (!records::needsRepair(loan)) {
-        m_context.messages().show(kCannotOpenItem, kErrorTitle, MsgIcon::Information);
-        return;
-    }
-    bool repaired = false;
+    lending::ReturnView view;
     {
         BusyCursor busy;
-        lblNote->setText(kUpdating);
-        // A missing item record, or one without its borrower block, gives nothing to rebuild
-        // from; nothing is written then.
-        const QString itemPath = folders.itemPath(name);
-        repaired =
-            CheckExist(itemPath) &&
-            records::repairLoanFromItem(folders.loanPath(name), itemPath, m_context.sessionDate())
-                .ok();
-        if (repaired)
-            lblNote->setText(kUpdated);
+        view = lending::loanClicked(m_context.folders(), name, m_context.sessionDate());
+        if (view.note)
+            lblNote->setText(*view.note);
     }
-    if (!repaired)
-        m_context.messages().show(kCannotOpenItem, kErrorTitle, MsgIcon::Information);
+    if (view.message)
+        m_context.messages().show(*view.message);
 }
 
 void ReturnPanel::filLoaned_DblClick() {
@@ -123,55 +70,23 @@ void ReturnPanel::filLoaned_DblClick() {
     if (name.isEmpty())
         return;
 
-    lending::ReturnResult result;
+    lending::ReturnView view;
     {
         BusyCursor busy;
-        result = lending::returnItem(m_context.folders(), name, profileId, m_context.sessionDate());
-        switch (result.outcome) {
-        case lending::ReturnOutcome::Returned:
+        const lending::ReturnResult result =
+            lending::returnItem(m_context.folders(), name, profileId, m_context.sessionDate());
+        view = lending::returnView(result);
+        if (view.note)
+            lblNote->setText(*view.note);
+        if (view.refresh) {
             m_context.itemChanged();
             m_context.profileChanged();
             m_context.RefreshStatistics(); // the loaned list among them
-            break;
-        case lending::ReturnOutcome::WrongBorrower:
-            lblNote->setText(kWrongProfile);
-            break;
-        case lending::ReturnOutcome::Repaired:
-            lblNote->setText(kUpdated);
-            break;
-        case lending::ReturnOutcome::RepairFailed:
-            // As after a failed repair from a click: the note stays on the repair, the message
-            // says why it could not be done.
-            lblNote->setText(kUpdating);
-            break;
-        case lending::ReturnOutcome::LoanListMissing:
-            // Item, loan record and profile show the return; the lists are left as they were.
-            lblNote->setText(kNoLoanList);
-            break;
-        case lending::ReturnOutcome::Failed:
-            lblNote->setText(kSelectProfile);
-            break;
-        case lending::ReturnOutcome::CannotOpenLoanRecord:
-            break;
         }
     }
     // Messages come after the busy pointer is gone.
-    switch (result.outcome) {
-    case lending::ReturnOutcome::Returned:
-        m_context.messages().show(returnedText(result.title), kAppTitle, MsgIcon::Information);
-        break;
-    case lending::ReturnOutcome::CannotOpenLoanRecord:
-        m_context.messages().show(cannotOpenLoanText(result.title), kErrorTitle,
-                                  MsgIcon::Exclamation);
-        break;
-    case lending::ReturnOutcome::RepairFailed:
-        m_context.messages().show(
-            repairFailedText(result.title, result.filesWritten, result.repairWriteFailed),
-            kErrorTitle, MsgIcon::Exclamation);
-        break;
-    default:
-        break;
-    }
+    if (view.message)
+        m_context.messages().show(*view.message);
 }
 
 void ReturnPanel::mnuEdit_ReturnBook_Click() {

@@ -1,5 +1,6 @@
 #include "records/RecordFile.h"
 
+#include "platform/FileSync.h"
 #include "records/Cp1252.h"
 #include "records/FileNames.h"
 #include "records/FolderIndex.h"
@@ -8,7 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <algorithm>
 #include <cstring>
 
@@ -39,7 +40,7 @@ bool isPlainFile(const QByteArray& nativePath) {
 }
 #endif
 
-Result<> readBytes(const QString& path, QByteArray& bytes) {
+Result<> readCapped(const QString& path, QByteArray& bytes) {
     QFile file;
 #ifdef Q_OS_UNIX
     // Opened by its bytes, so a name that is not UTF-8 opens as listed.
@@ -94,25 +95,51 @@ Result<> readBytes(const QString& path, QByteArray& bytes) {
     return {};
 }
 
+QString folderOf(const QString& path) {
+    return QFileInfo(path).path();
+}
+
+// A temporary name of fixed length, so a record whose name is as long as the system allows can
+// still be rewritten; hidden, so no list shows it; marked as ours, so start-up may remove it.
+QString temporaryPath(const QString& folder) {
+    return folder + QLatin1Char('/') + RecordFile::kTemporaryPrefix +
+           QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0');
+}
+
 Result<> saveBytes(const QString& path, const QByteArray& bytes) {
-    // A link is not a record (no list shows one), and QSaveFile would write through it to
-    // wherever it points, outside the data folders.
+    // A link is not a record (no list shows one), and writing through it would change whatever
+    // it points at, outside the data folders.
     if (QFileInfo(path).isSymLink())
         return Error{FileError::NotAFile, QStringLiteral("it is a link to another file")};
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false); // never write in place: old or new, nothing between
-    if (!file.open(QIODevice::WriteOnly))
-        return Error{FileError::WriteFailed, file.errorString()};
-    // write() only fills the device's buffer; the bytes reach the file at flush(), and a disk
-    // that is full refuses them there. commit() does not look at a failed flush and would put
-    // the short file in place of the record, so the flush is checked here first.
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const Error error{FileError::WriteFailed, file.errorString()};
-        file.cancelWriting();
-        return error;
+    const QString folder = folderOf(path);
+    QFile file;
+    for (int attempt = 0; attempt < 8 && !file.isOpen(); ++attempt) {
+        file.setFileName(temporaryPath(folder));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+            QFileInfo::exists(file.fileName()) == false)
+            break; // refused for another reason than a name already taken
     }
-    if (!file.commit())
+    if (!file.isOpen())
         return Error{FileError::WriteFailed, file.errorString()};
+    // Old or new, nothing between: the bytes go to the temporary file, which reaches the disk
+    // before it takes the record's name; the folder is synced so the new name survives too.
+    const QFile::Permissions keep =
+        QFileInfo::exists(path) ? QFile::permissions(path) : QFile::Permissions();
+    QString why;
+    bool ok = file.write(bytes) == bytes.size() && file.flush();
+    if (!ok)
+        why = file.errorString();
+    ok = ok && syncFile(file, &why);
+    file.close();
+    if (ok && keep)
+        file.setPermissions(keep);
+    ok = ok && replaceFile(file.fileName(), path, &why);
+    if (!ok) {
+        QFile::remove(file.fileName());
+        return Error{FileError::WriteFailed, why};
+    }
+    if (!syncFolder(folder, &why))
+        return Error{FileError::WriteFailed, why};
     return {};
 }
 
@@ -152,7 +179,7 @@ bool RecordFile::encodeLines(const QStringList& lines, QByteArray& out) {
 
 Result<QStringList> RecordFile::read(const QString& path, int minLines) {
     QByteArray bytes;
-    if (const Result<> read = readBytes(path, bytes); !read.ok())
+    if (const Result<> read = readCapped(path, bytes); !read.ok())
         return read.error();
     QStringList lines = splitLines(bytes);
     if (lines.size() < minLines)
@@ -169,7 +196,7 @@ Result<> RecordFile::write(const QString& path, const QStringList& lines) {
 
 Result<> RecordFile::appendLine(const QString& path, const QString& line) {
     QByteArray bytes;
-    const Result<> existing = readBytes(path, bytes);
+    const Result<> existing = readCapped(path, bytes);
     if (!existing.ok() && existing.error().code != FileError::Missing)
         return existing;
     QByteArray added;
@@ -185,10 +212,17 @@ Result<> RecordFile::remove(const QString& path) {
 #ifdef Q_OS_UNIX
     const QByteArray native = FileNames::encodePath(path);
     struct stat st;
-    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return Error{FileError::Missing};
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        // The system's words only when the whole folder has gone (renamed, unmounted).
+        return Error{FileError::Missing,
+                     QFileInfo(folderOf(path)).isDir() ? QString() : systemText(ENOENT)};
+    }
     if (::unlink(native.constData()) != 0)
         return Error{FileError::RemoveFailed, systemText(errno)};
+    // The deletion lives in the folder: synced, it cannot come back after a power cut.
+    QString why;
+    if (!syncFolder(folderOf(path), &why))
+        return Error{FileError::RemoveFailed, why};
     return {};
 #else
     QFile file(path);
@@ -198,6 +232,37 @@ Result<> RecordFile::remove(const QString& path) {
         return Error{FileError::RemoveFailed, file.errorString()};
     return {};
 #endif
+}
+
+Result<> RecordFile::writeBytes(const QString& path, const QByteArray& bytes) {
+    return saveBytes(path, bytes);
+}
+
+Result<QByteArray> RecordFile::readBytes(const QString& path) {
+    QByteArray bytes;
+    if (const Result<> read = readCapped(path, bytes); !read.ok())
+        return read.error();
+    return bytes;
+}
+
+QStringList RecordFile::leftovers(const QString& folder) {
+    QStringList names;
+    QDirIterator it(folder, {kTemporaryPrefix + QLatin1Char('*')},
+                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    while (it.hasNext()) {
+        it.next();
+        names.append(it.fileName());
+    }
+    return names;
+}
+
+int RecordFile::removeLeftovers(const QString& folder) {
+    int removed = 0;
+    for (const QString& name : leftovers(folder))
+        removed += QFile::remove(folder + QLatin1Char('/') + name) ? 1 : 0;
+    if (removed > 0)
+        syncFolder(folder);
+    return removed;
 }
 
 bool RecordFile::exists(const QString& path) {

@@ -16,7 +16,8 @@ struct FolderListing {
 // The one layer that opens record files. Text is Windows-1252; every line written ends with
 // CR LF; CR LF, lone LF and lone CR all end a line when reading, so files edited by hand are read.
 // Whole-file writes are atomic: the new content goes to a hidden temporary file in the same
-// folder, is synced, then renamed over the old one, so a crash leaves the old file or the new one.
+// folder, is synced, then renamed over the old one, and the folder is synced after the rename
+// (and after a delete), so a crash or a power cut leaves the old file or the new one.
 class RecordFile {
 public:
     // A record is a few hundred bytes; anything over this is not one of ours.
@@ -29,7 +30,19 @@ public:
     // Adds one line at the end, creating the file when missing. The old content is kept byte for
     // byte; when its last line has no line end, one is added first so two lines never merge.
     static Result<> appendLine(const QString& path, const QString& line);
+    // Deletes the file and syncs its folder.
     static Result<> remove(const QString& path);
+    // Replaces the whole file with exactly these bytes, atomically, the folder synced after.
+    static Result<> writeBytes(const QString& path, const QByteArray& bytes);
+    // The file's bytes as they are (capped like every read).
+    static Result<QByteArray> readBytes(const QString& path);
+
+    // Every temporary file of a write starts with this hidden, fixed-length prefix.
+    static inline const QString kTemporaryPrefix = QStringLiteral(".quillory-tmp-");
+    // Temporaries a write that was killed left in the folder, by name.
+    static QStringList leftovers(const QString& folder);
+    // Removes them; the number removed.
+    static int removeLeftovers(const QString& folder);
 
     // True when a normal (not hidden) file of that name is in the path's folder, the name
     // compared without regard to letter case: "Dune" and "DUNE" are the same record everywhere.

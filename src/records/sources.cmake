@@ -8,6 +8,7 @@ target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/LoanRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Paths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RecordChange.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Result.cpp
 )

@@ -4,6 +4,7 @@
 #include "info/InfoActions.h"
 #include "info/Manifest.h"
 #include "items/ItemPanel.h"
+#include "lending/Lending.h"
 #include "lending/LendingActions.h"
 #include "lending/ReturnPanel.h"
 #include "settings/FolderSettings.h"
@@ -232,6 +233,9 @@ bool MainWindow::start() {
             });
     }
     BindFileLists();
+    // A loan or return stopped part-way is finished before any list shows the files.
+    if (const std::optional<Message> recovered = lending::recoverAtStart(m_folders))
+        m_platform.messages.show(*recovered);
 
     const QColor background = palette().color(QPalette::Window);
     m_blink.text[0] = QColor(255, 0, 0);

@@ -49,11 +49,12 @@ inline Folders foldersIn(const QString& programFolder) {
 }
 
 // Runs one step; true when it did all it should.
-inline bool runOp(const Folders& f, const Op& op) {
+inline bool runOp(const Folders& f, const Op& op,
+                  records::RecordStore& store = records::RecordStore::system()) {
     if (op.lend)
-        return lending::lend(f, op.fileName(), op.profileId, kSessionDate).outcome ==
+        return lending::lend(f, op.fileName(), op.profileId, kSessionDate, store).outcome ==
                lending::LendOutcome::Lent;
-    return lending::returnItem(f, op.fileName(), op.profileId, kSessionDate).outcome ==
+    return lending::returnItem(f, op.fileName(), op.profileId, kSessionDate, store).outcome ==
            lending::ReturnOutcome::Returned;
 }
 

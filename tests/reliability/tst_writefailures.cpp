@@ -6,16 +6,13 @@
 
 #include "borrowers/Borrowers.h"
 #include "items/ItemCatalogue.h"
-#include "lending/Lending.h"
+#include "lending/LendingMessages.h"
 #include "platform/SettingsStore.h"
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
 #include "settings/PreferencesLogic.h"
-#include "support/MainWindowHarness.h"
-#include "widgets/FolderList.h"
+#include "support/TestFolders.h"
 
-#include <QAction>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -78,106 +75,150 @@ class TestWriteFailures : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { lending::setStepHook({}); }
-    void lendStopsWhereTheDiskFails_data();
-    void lendStopsWhereTheDiskFails();
-    void returnStopsWhereTheDiskFails_data() { lendStopsWhereTheDiskFails_data(); }
-    void returnStopsWhereTheDiskFails();
+    void eachStepFailing_data();
+    void eachStepFailing();
     void everyWriterReports_data();
     void everyWriterReports();
-    void borrowDialogReportsAndKeepsRecords();
-    void returnPanelReportsAndKeepsRecords();
 };
 
-void TestWriteFailures::lendStopsWhereTheDiskFails_data() {
-    QTest::addColumn<int>("failingStep");
-    for (int step = 1; step <= 4; ++step)
-        QTest::addRow("stopped before step %d", step) << step;
+namespace {
+
+// Where a change's writes go in these tests: the system's store, with a stop placed just before
+// one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
+// (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
+// freed by the librarian once the program has said so; with `lasting` it stays.
+class StopBeforeWrite : public records::RecordStore {
+public:
+    StopBeforeWrite(int at, std::function<void()> stop, std::function<void()> resume)
+        : m_at(at), m_stop(std::move(stop)), m_resume(std::move(resume)) {}
+    bool lasting = false;
+    records::Result<> put(const QString& path, const QByteArray& bytes) override {
+        return around([&] { return RecordStore::put(path, bytes); });
+    }
+    records::Result<> erase(const QString& path) override {
+        return around([&] { return RecordStore::erase(path); });
+    }
+
+private:
+    template <class Write> records::Result<> around(Write write) {
+        if (m_calls++ == m_at)
+            m_stopped = true;
+        if (m_stopped)
+            m_stop();
+        const records::Result<> result = write();
+        if (m_stopped && !result.ok() && !lasting) {
+            m_resume();
+            m_stopped = false;
+        }
+        return result;
+    }
+    int m_at;
+    int m_calls = 0;
+    bool m_stopped = false;
+    std::function<void()> m_stop, m_resume;
+};
+
+enum class Cause { Blocked, RenamedAway, StaysBlocked };
+
+} // namespace
+
+void TestWriteFailures::eachStepFailing_data() {
+    QTest::addColumn<bool>("returning");
+    QTest::addColumn<int>("step");
+    QTest::addColumn<Cause>("cause");
+    for (const bool returning : {false, true}) {
+        const char* what = returning ? "return" : "lend";
+        for (int step = 0; step <= 4; ++step) {
+            QTest::addRow("%s, write %d, disk full or folder read-only", what, step)
+                << returning << step << Cause::Blocked;
+            if (step > 0)
+                QTest::addRow("%s, write %d, folder renamed away", what, step)
+                    << returning << step << Cause::RenamedAway;
+        }
+        QTest::addRow("%s, write 3, cannot put back", what)
+            << returning << 3 << Cause::StaysBlocked;
+    }
 }
 
-// The disk fills up just before one of the four changes: that change and the ones after it are
-// not made (their files keep their old bytes), the ones before it stay made.
-void TestWriteFailures::lendStopsWhereTheDiskFails() {
-    QFETCH(int, failingStep);
+// One write of a loan or a return fails: every file is as before, byte for byte, with nothing
+// left beside it, and the message gives the system's reason. When even putting back fails, the
+// message says so and the next start completes the change.
+void TestWriteFailures::eachStepFailing() {
+    QFETCH(bool, returning);
+    QFETCH(int, step);
+    QFETCH(Cause, cause);
     BlockedLibrary lib;
-    if (lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
+    if (cause != Cause::RenamedAway && lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
         QSKIP(qPrintable(lib.blocker->whyUnavailable()));
-    const QStringList paths = lib.fourPaths();
-    const QList<QByteArray> before = contents(paths);
+    if (returning)
+        QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
+    const auto before = snapshot(lib.dir.path());
 
-    // The same lending where nothing fails gives the new content of each file.
+    // The same change where nothing fails gives the new content of each file.
     TestFolders twin;
     twin.makeAll();
     BlockedLibrary::put(twin.folders());
     QCOMPARE(lending::lend(twin.folders(), "Dune", kId, kToday).outcome,
              lending::LendOutcome::Lent);
-    const QList<QByteArray> after =
-        contents({twin.folders().itemPath("Dune"), twin.folders().loanPath("Dune"),
-                  twin.folders().profilePath(kId), twin.folders().loanListPath(kId)});
-    const QStringList entriesBefore = lib.allEntries();
+    if (returning)
+        QCOMPARE(lending::returnItem(twin.folders(), "Dune", kId, kToday).outcome,
+                 lending::ReturnOutcome::Returned);
 
-    lending::setStepHook([&](int step) {
-        if (step == failingStep)
-            lib.blocker->block();
-    });
-    const lending::LendResult result = lending::lend(lib.f, "Dune", kId, kToday);
-    lib.blocker->release();
-
-    QCOMPARE(result.outcome, lending::LendOutcome::Failed);
-    QCOMPARE(result.filesWritten, failingStep - 1);
-    QVERIFY2(!result.detail.isEmpty(), "the failure names what could not be written");
-    for (int i = 0; i < 4; ++i) {
-        const QByteArray& expected = i < failingStep - 1 ? after[i] : before[i];
-        QVERIFY2(bytesOrNull(paths[i]) == expected, qPrintable(paths[i]));
-    }
-    QStringList expectedEntries = entriesBefore;
-    if (failingStep > 2) // the loan record was made
-        expectedEntries = entries(lib.f.profiles) + entries(lib.f.stats) + QStringList{"Dune"};
-    QCOMPARE(lib.allEntries(), expectedEntries);
-}
-
-// The same for a return; a full disk still lets the loan record be deleted, so when it fills just
-// before the deletion the first change it stops is the profile.
-void TestWriteFailures::returnStopsWhereTheDiskFails() {
-    QFETCH(int, failingStep);
-    BlockedLibrary lib;
-    if (lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(lib.blocker->whyUnavailable()));
-    QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
     const QStringList paths = lib.fourPaths();
-    const QList<QByteArray> before = contents(paths);
-
-    TestFolders twin;
-    twin.makeAll();
-    BlockedLibrary::put(twin.folders());
-    const Folders t = twin.folders();
-    QCOMPARE(lending::lend(t, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
-    QCOMPARE(lending::returnItem(t, "Dune", kId, kToday).outcome, lending::ReturnOutcome::Returned);
-    const QList<QByteArray> after =
-        contents({t.itemPath("Dune"), t.loanPath("Dune"), t.profilePath(kId), t.loanListPath(kId)});
-
-    // The disk stays full from the failing step on, whatever the deletion of step 2 frees.
-    lending::setStepHook([&](int step) {
-        if (step >= failingStep)
-            lib.blocker->block();
-    });
-    const lending::ReturnResult result = lending::returnItem(lib.f, "Dune", kId, kToday);
-    lib.blocker->release();
-
-    const int firstStopped =
-        failingStep == 2 && lib.blocker->deletesWhenBlocked() ? 3 : failingStep;
-    // Up to the profile a failure leads to a repair of the loan record, which the full disk (or
-    // the item record, already available again) stops as well; the loan list has its own note.
-    QCOMPARE(result.outcome, firstStopped == 4 ? lending::ReturnOutcome::LoanListMissing
-                                               : lending::ReturnOutcome::RepairFailed);
-    QCOMPARE(result.filesWritten, firstStopped - 1);
-    for (int i = 0; i < 4; ++i) {
-        const QByteArray& expected = i < firstStopped - 1 ? after[i] : before[i];
-        QVERIFY2(bytesOrNull(paths[i]) == expected, qPrintable(paths[i]));
+    const QString folder = QDir::cleanPath(QFileInfo(paths[std::max(step, 1) - 1]).path());
+    StopBeforeWrite store(
+        step,
+        [&] {
+            if (cause == Cause::RenamedAway)
+                QDir().rename(folder, folder + ".away");
+            else
+                lib.blocker->block();
+        },
+        [&] {
+            if (cause == Cause::RenamedAway)
+                QDir().rename(folder + ".away", folder);
+            else
+                lib.blocker->release();
+        });
+    store.lasting = cause == Cause::StaysBlocked;
+    std::optional<Message> message;
+    if (returning) {
+        const lending::ReturnResult r = lending::returnItem(lib.f, "Dune", kId, kToday, store);
+        message = lending::returnView(r).message;
+    } else {
+        const lending::LendResult r = lending::lend(lib.f, "Dune", kId, kToday, store);
+        message = lending::lendView(r, "Dune").message;
     }
-    for (const QString& name : lib.allEntries())
-        QVERIFY2(!name.startsWith('.') && (!name.contains('.') || name.endsWith(".lst")),
-                 qPrintable("left behind: " + name));
+    lib.blocker->release();
+    QVERIFY(message.has_value());
+    QCOMPARE(message->title, QString("Error"));
+    const QString reason = cause == Cause::RenamedAway ? "No such file or directory"
+                           : lib.blocker->mode() == WriteBlocker::Mode::FullDisk
+                               ? "No space left on device"
+                               : "Permission denied";
+    QVERIFY2(message->text.contains(reason), qPrintable(message->text));
+    QVERIFY2(!message->text.contains("Profile ID"), qPrintable(message->text));
+    if (cause != Cause::StaysBlocked) {
+        QVERIFY2(message->text.endsWith("Nothing was changed."), qPrintable(message->text));
+        QCOMPARE(changed(before, snapshot(lib.dir.path())), QStringList());
+        return;
+    }
+    QVERIFY2(message->text.endsWith("completes or undoes the change."), qPrintable(message->text));
+    // The disk has room again: the next start completes the change and says which it was.
+    const std::optional<Message> recovered = lending::recoverAtStart(lib.f);
+    QVERIFY(recovered.has_value());
+    QCOMPARE(recovered->text, returning ? "Quillory! QD was stopped while taking back the item "
+                                          "Dune from the borrower 4821937Q.\rThe return has now "
+                                          "been completed."
+                                        : "Quillory! QD was stopped while lending the item Dune "
+                                          "to the borrower 4821937Q.\rThe loan has now been "
+                                          "completed.");
+    QCOMPARE(contents(paths),
+             contents({twin.folders().itemPath("Dune"), twin.folders().loanPath("Dune"),
+                       twin.folders().profilePath(kId), twin.folders().loanListPath(kId)}));
+    QCOMPARE(lib.allEntries(),
+             QStringList(entries(twin.folders().profiles) + entries(twin.folders().stats) +
+                         entries(twin.folders().loaned)));
 }
 
 void TestWriteFailures::everyWriterReports_data() {
@@ -269,93 +310,6 @@ void TestWriteFailures::everyWriterReports() {
 
     QVERIFY2(!report.trimmed().isEmpty(), "the failure is reported");
     QCOMPARE(changed(before, snapshot(lib.dir.path())), QStringList());
-}
-
-namespace {
-
-// The real main window over data folders whose writes can be stopped.
-struct BlockedWindow {
-    MainWindowHarness h{0};
-    std::unique_ptr<WriteBlocker> blocker; // after h: unmounted before its folder goes
-
-    BlockedWindow() : blocker(std::make_unique<WriteBlocker>(h.dir.root())) {
-        h.dir.makeAll();
-        const Folders f = h.folders();
-        blocker->setFolders({f.profiles, f.stats, f.loaned});
-        BlockedLibrary::put(f);
-    }
-    bool start() {
-        if (!h.start())
-            return false;
-        h.window->show();
-        return QTest::qWaitForWindowExposed(h.window.get());
-    }
-};
-
-} // namespace
-
-void TestWriteFailures::borrowDialogReportsAndKeepsRecords() {
-    BlockedWindow w;
-    if (w.blocker->mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(w.blocker->whyUnavailable()));
-    QVERIFY(w.start());
-    QVERIFY(clickEntry(w.h.find<FolderList>("filStats"), "Dune"));
-    w.h.window->menus().mnuEdit_BorrowItem->trigger();
-    auto* borrowers = w.h.find<FolderList>("filBorrow");
-    QVERIFY(borrowers);
-    QVERIFY(clickEntry(borrowers, kId));
-    const auto before = snapshot(w.h.dir.root());
-
-    w.blocker->block();
-    w.h.messages().answerOk();
-    w.h.find<QPushButton>("cmdBorrow")->click();
-    w.blocker->release();
-
-    QCOMPARE(w.h.messages().shown.size(), 1);
-    const Message& m = w.h.messages().shown.first();
-    QCOMPARE(m.title, QString("Error"));
-    QCOMPARE(m.text, QString("The Profile ID is either corrupted or accidentally deleted!\r"
-                             "Please create a new Profile ID for the borrower."));
-    QCOMPARE(m.icon, MsgIcon::Critical);
-    QCOMPARE(changed(before, snapshot(w.h.dir.root())), QStringList());
-}
-
-void TestWriteFailures::returnPanelReportsAndKeepsRecords() {
-    BlockedWindow w;
-    if (w.blocker->mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(w.blocker->whyUnavailable()));
-    const Folders f = w.h.folders();
-    QCOMPARE(lending::lend(f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
-    QVERIFY(w.start());
-    auto* loaned = w.h.find<FolderList>("filLoaned");
-    QVERIFY(clickEntry(w.h.find<FolderList>("filProfilesReturn"), kId));
-    QVERIFY(clickEntry(loaned, "Dune"));
-    const auto before = snapshot(w.h.dir.root());
-
-    // A return: the item record cannot be written, nor the loan record rebuilt.
-    w.blocker->block();
-    w.h.messages().answerOk();
-    QVERIFY(clickEntry(loaned, "Dune", true));
-    w.blocker->release();
-    QCOMPARE(w.h.messages().shown.size(), 1);
-    QCOMPARE(w.h.messages().shown.first().title, QString("Error"));
-    QVERIFY(w.h.messages().shown.first().text.contains("Dune"));
-    // The records are fine; the message must blame the disk, not the item record.
-    QVERIFY2(w.h.messages().shown.first().text.contains("could not be written"),
-             qPrintable(w.h.messages().shown.first().text));
-    QCOMPARE(changed(before, snapshot(w.h.dir.root())), QStringList());
-
-    // A click on a loan record that lost lines: the repair cannot write it, and says so.
-    TestFolders::writeBytes(f.loanPath("Dune"), "Dune\r\n");
-    const auto cut = snapshot(w.h.dir.root());
-    w.h.messages().clear();
-    w.blocker->block();
-    w.h.messages().answerOk();
-    QVERIFY(clickEntry(loaned, "Dune"));
-    w.blocker->release();
-    QCOMPARE(w.h.messages().shown.size(), 1);
-    QCOMPARE(w.h.messages().shown.first().title, QString("Error"));
-    QCOMPARE(changed(cut, snapshot(w.h.dir.root())), QStringList());
 }
 
 QTEST_MAIN(TestWriteFailures)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "lending/Lending.h"
+#include "platform/MessageService.h"
+#include "records/RecordChange.h"
+
+#include <QString>
+#include <optional>
+
+namespace quillory::lending {
+
+// What the borrow dialog shows after Borrow: the message, and whether the dialog closes.
+struct LendView {
+    std::optional<Message> message;
+    bool close = true;
+    bool refresh = false; // the main window's panels and totals catch up with the files
+};
+LendView lendView(const LendResult& result, const QString& itemToLend);
+
+// What the return panel shows: its note (none: keep the last one), a message, and whether the
+// main window's lists catch up with the files.
+struct ReturnView {
+    std::optional<QString> note;
+    std::optional<Message> message;
+    bool refresh = false;
+};
+ReturnView returnView(const ReturnResult& result);
+
+// A click on a title on loan: the loan date, or the loan record rebuilt from the item record
+// when it has lost lines (which writes it), or a message when neither can be done.
+ReturnView loanClicked(const Folders& folders, const QString& itemFileName,
+                       const QString& sessionDate);
+// The note while a repair works.
+QString updatingNote();
+
+// The one message after a start that found a loan or return stopped part-way.
+std::optional<Message> recoveryMessage(const records::RecoveryResult& result);
+
+} // namespace quillory::lending

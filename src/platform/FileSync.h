@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+class QFile;
+
+namespace quillory {
+
+// What makes a finished write survive a power cut: the file's bytes on the disk, and the
+// folder's entry for it (a rename or a delete lives in the folder, not in the file).
+
+// Pushes the open file's bytes to the disk. False, with the system's words, when it cannot.
+bool syncFile(QFile& file, QString* error = nullptr);
+// Pushes the folder's entries (names made, renamed or deleted) to the disk.
+bool syncFolder(const QString& folder, QString* error = nullptr);
+// Puts `from` in the place of `to` in one step, replacing what is there.
+bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
+
+} // namespace quillory

@@ -1,0 +1,169 @@
+#include "records/RecordChange.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+namespace quillory::records {
+
+namespace {
+
+constexpr quint32 kMagic = 0x51594331; // "QYC1"
+constexpr quint32 kEnd = 0x454e4421;   // "END!"
+
+QString failureWords(const Result<>& w) {
+    return w.error().detail.isEmpty() ? errorText(w.error()) : w.error().detail;
+}
+
+// Brings one file to the wanted bytes (none: no file); nothing is written when it holds them.
+Result<> bringTo(const QString& path, const std::optional<QByteArray>& wanted, RecordStore& store) {
+    const Result<QByteArray> current = RecordFile::readBytes(path);
+    if (!wanted) {
+        if (current.error().code == FileError::Missing)
+            return {};
+        return store.erase(path);
+    }
+    if (current.ok() && current.value() == *wanted)
+        return {};
+    return store.put(path, *wanted);
+}
+
+// Puts the first `count` steps back to their old bytes, the last one first.
+bool putBack(const Folders& folders, const ChangeIntent& intent, int count, RecordStore& store) {
+    bool ok = true;
+    for (int i = count - 1; i >= 0; --i) {
+        const FileStep& step = intent.steps[size_t(i)];
+        ok = bringTo(step.path(folders), step.before, store).ok() && ok;
+    }
+    return ok;
+}
+
+} // namespace
+
+QString FileStep::path(const Folders& folders) const {
+    return folders.path(folder) + name;
+}
+
+QByteArray ChangeIntent::encode() const {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_6_4);
+    out << kMagic << kind << title << itemName << profileId << quint32(steps.size());
+    for (const FileStep& step : steps) {
+        out << qint8(step.folder) << step.name << bool(step.before)
+            << step.before.value_or(QByteArray()) << bool(step.after)
+            << step.after.value_or(QByteArray());
+    }
+    out << kEnd;
+    return bytes;
+}
+
+std::optional<ChangeIntent> ChangeIntent::decode(const QByteArray& bytes) {
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_6_4);
+    quint32 magic = 0, count = 0, end = 0;
+    ChangeIntent intent;
+    in >> magic >> intent.kind >> intent.title >> intent.itemName >> intent.profileId >> count;
+    if (in.status() != QDataStream::Ok || magic != kMagic || count > 16)
+        return std::nullopt;
+    for (quint32 i = 0; i < count; ++i) {
+        qint8 folder = 0;
+        bool hasBefore = false, hasAfter = false;
+        QByteArray before, after;
+        FileStep step;
+        in >> folder >> step.name >> hasBefore >> before >> hasAfter >> after;
+        step.folder = FolderKind(folder);
+        if (hasBefore)
+            step.before = before;
+        if (hasAfter)
+            step.after = after;
+        // A name with a separator would reach outside the data folders.
+        if (step.name.isEmpty() || step.name.contains(QLatin1Char('/')) ||
+            step.name.contains(QLatin1Char('\\')) || folder < 0 || folder > 2)
+            return std::nullopt;
+        intent.steps.push_back(std::move(step));
+    }
+    in >> end;
+    if (in.status() != QDataStream::Ok || end != kEnd || !in.atEnd())
+        return std::nullopt;
+    return intent;
+}
+
+RecordStore& RecordStore::system() {
+    static RecordStore store;
+    return store;
+}
+
+QString intentPath(const Folders& folders) {
+    return folders.loaned + QStringLiteral(".quillory-intent");
+}
+
+ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, RecordStore& store) {
+    ChangeResult result;
+    const QString journal = intentPath(folders);
+    if (const Result<> w = store.put(journal, intent.encode()); !w.ok()) {
+        result.outcome = ChangeResult::Outcome::Undone; // nothing was touched
+        result.failedPath = journal;
+        result.error = w.error().code;
+        result.detail = failureWords(w);
+        return result;
+    }
+    for (size_t i = 0; i < intent.steps.size(); ++i) {
+        const FileStep& step = intent.steps[i];
+        const QString path = step.path(folders);
+        const Result<> w = step.after ? store.put(path, *step.after) : store.erase(path);
+        if (w.ok())
+            continue;
+        result.failedStep = int(i);
+        result.failedPath = path;
+        result.error = w.error().code;
+        result.detail = failureWords(w);
+        // The failed step itself may have been half made (a delete that synced badly).
+        if (putBack(folders, intent, int(i) + 1, store) && store.erase(journal).ok())
+            result.outcome = ChangeResult::Outcome::Undone;
+        else
+            result.outcome = ChangeResult::Outcome::Unfinished;
+        return result;
+    }
+    // Every file holds its new bytes; an intent record that cannot be removed only makes the
+    // next start write the same bytes again.
+    store.erase(journal);
+    return result;
+}
+
+RecoveryResult recoverChange(const Folders& folders, RecordStore& store) {
+    RecoveryResult result;
+    const QString journal = intentPath(folders);
+    const Result<QByteArray> read = RecordFile::readBytes(journal);
+    if (read.error().code == FileError::Missing)
+        return result;
+    const std::optional<ChangeIntent> intent =
+        read.ok() ? ChangeIntent::decode(read.value()) : std::nullopt;
+    if (!intent) {
+        result.outcome = RecoveryResult::Outcome::Unreadable;
+        result.detail =
+            read.ok() ? QStringLiteral("the intent record is damaged") : errorText(read.error());
+        return result;
+    }
+    result.intent = *intent;
+    // The change was about to become true: bring every file to its new bytes.
+    for (const FileStep& step : intent->steps) {
+        const Result<> w = bringTo(step.path(folders), step.after, store);
+        if (!w.ok()) {
+            result.detail = failureWords(w);
+            const bool undone = putBack(folders, *intent, int(intent->steps.size()), store) &&
+                                store.erase(journal).ok();
+            result.outcome =
+                undone ? RecoveryResult::Outcome::Undone : RecoveryResult::Outcome::Unfinished;
+            return result;
+        }
+    }
+    if (const Result<> w = store.erase(journal); !w.ok()) {
+        result.outcome = RecoveryResult::Outcome::Unfinished;
+        result.detail = failureWords(w);
+        return result;
+    }
+    result.outcome = RecoveryResult::Outcome::Finished;
+    return result;
+}
+
+} // namespace quillory::records
