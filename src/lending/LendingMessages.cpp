@@ -165,19 +165,24 @@ std::optional<Message> recoveryMessage(const records::RecoveryResult& result) {
     using O = records::RecoveryResult::Outcome;
     const records::ChangeIntent& intent = result.intent;
     const bool lending = intent.kind == QLatin1String("lend");
-    const QString what = lending ? QStringLiteral("lending the item ") + intent.title +
-                                       QStringLiteral(" to the borrower ") + intent.profileId
-                                 : QStringLiteral("taking back the item ") + intent.title +
-                                       QStringLiteral(" from the borrower ") + intent.profileId;
+    const bool returning = intent.kind == QLatin1String("return");
+    QString what = QStringLiteral("repairing the records of the borrower ") + intent.profileId;
+    QString done = QStringLiteral(".\rThe repair has now been completed.");
+    if (lending) {
+        what = QStringLiteral("lending the item ") + intent.title +
+               QStringLiteral(" to the borrower ") + intent.profileId;
+        done = QStringLiteral(".\rThe loan has now been completed.");
+    } else if (returning) {
+        what = QStringLiteral("taking back the item ") + intent.title +
+               QStringLiteral(" from the borrower ") + intent.profileId;
+        done = QStringLiteral(".\rThe return has now been completed.");
+    }
     const QString stopped = QStringLiteral("Quillory! QD was stopped while ") + what;
     switch (result.outcome) {
     case O::Nothing:
         return std::nullopt;
     case O::Finished:
-        return Message{stopped + (lending
-                                      ? QStringLiteral(".\rThe loan has now been completed.")
-                                      : QStringLiteral(".\rThe return has now been completed.")),
-                       kAppTitle, MsgIcon::Information};
+        return Message{stopped + done, kAppTitle, MsgIcon::Information};
     case O::Undone:
         return error(stopped + QStringLiteral(".\rIt could not be completed (") + result.detail +
                      QStringLiteral("), so it was undone: nothing was changed."));

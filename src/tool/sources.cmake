@@ -7,6 +7,7 @@ add_library(quillory_toolcore STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Csv.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Export.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Import.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LibraryCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoanDates.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Overdue.cpp
 )
@@ -16,6 +17,7 @@ target_link_libraries(quillory_toolcore PUBLIC quillory_core PRIVATE ${CSV_LIBRA
 # A subcommand is one source file that registers itself (see Command.h) plus its line below.
 add_executable(quillory-tool
     ${CMAKE_CURRENT_LIST_DIR}/main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CheckCommand.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Command.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ExportCommand.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ImportCommand.cpp
