@@ -3,7 +3,9 @@
 #include "borrowers/Borrowers.h"
 #include "borrowers/EditProfileDialog.h"
 #include "borrowers/NewProfileDialog.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/FolderList.h"
+#include "widgets/FormLayout.h"
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
@@ -18,37 +20,36 @@
 
 namespace quillory {
 
+namespace {
+const QString kGuide =
+    QStringLiteral("Click at a Profile ID on the left to view borrower details.");
+} // namespace
+
 BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("Profiles"), parent), m_context(context) {
     setObjectName(QStringLiteral("fmeProfiles"));
 
     filProfiles = named(new FolderList(this), "filProfiles");
-    lblGuide = named(
-        new QLabel(QStringLiteral("Click at a Profile ID on the left to view borrower details."),
-                   this),
-        "lblGuide");
-    lblGuide->setWordWrap(true);
+    fixWidthForProfileIds(filProfiles);
+    lblGuide = named(new FittedLabel(kGuide, this, 2), "lblGuide");
     lblName = named(new QLabel(QStringLiteral("Name:"), this), "lblName");
-    lblProfileName = named(new QLabel(this), "lblProfileName");
+    lblProfileName = named(new FittedLabel(this), "lblProfileName");
     lblHome = named(new QLabel(QStringLiteral("Home Number:"), this), "lblHome");
-    lblProfileHome = named(new QLabel(this), "lblProfileHome");
+    lblProfileHome = named(new FittedLabel(this), "lblProfileHome");
     lblCellPager =
         named(new QLabel(QStringLiteral("CellPhone/Pager Number:"), this), "lblCellPager");
-    lblProfileCellPager = named(new QLabel(this), "lblProfileCellPager");
+    lblProfileCellPager = named(new FittedLabel(this), "lblProfileCellPager");
     lblTotalLoan =
         named(new QLabel(QStringLiteral("Total Number of Items On Loan:"), this), "lblTotalLoan");
-    lblProfileTotalLoan = named(new QLabel(this), "lblProfileTotalLoan");
+    lblProfileTotalLoan = named(new FittedLabel(this), "lblProfileTotalLoan");
     for (QLabel* value : {lblProfileName, lblProfileHome, lblProfileCellPager}) {
         QFont bold = value->font();
         bold.setBold(true);
         value->setFont(bold);
-        value->setTextFormat(Qt::PlainText);
     }
     QFont countFont = lblProfileTotalLoan->font();
     countFont.setPointSizeF(13.5);
     lblProfileTotalLoan->setFont(countFont);
-    lblProfileTotalLoan->setTextFormat(Qt::PlainText);
-    lblProfileTotalLoan->setAutoFillBackground(true);
 
     cmdNewProfile = named(new QPushButton(QStringLiteral("New Profile"), this), "cmdNewProfile");
     cmdEditProfile = named(new QPushButton(QStringLiteral("Edit Profile"), this), "cmdEditProfile");
@@ -56,6 +57,10 @@ BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
         named(new QPushButton(QStringLiteral("Remove Profile"), this), "cmdDeleteProfile");
     cmdItemList = named(new QPushButton(QStringLiteral("Item List"), this), "cmdItemList");
     tmrBlinkItem = named(new QTimer(this), "tmrBlinkItem");
+    // Item List keeps its room while hidden, so the other buttons never move.
+    QSizePolicy keep = cmdItemList->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    cmdItemList->setSizePolicy(keep);
 
     auto* details = new QGridLayout;
     int row = 0;
@@ -113,22 +118,21 @@ void BorrowerPanel::filProfiles_Click() {
     const QString profileId = filProfiles->selectedFileName();
     if (profileId.isEmpty())
         return;
-    const borrowers::LoadOutcome read = borrowers::loadProfile(m_context.folders(), profileId);
-    if (!read.ok()) {
-        // A file gone or damaged since the list was read: say so and leave the panel as it was.
-        m_context.messages().show(*read.failure);
-        return;
-    }
-    m_shown = read.record;
-    lblProfileName->setText(read.record.name);
-    lblProfileHome->setText(read.record.home);
-    lblProfileCellPager->setText(read.record.cell);
-    lblProfileTotalLoan->setText(read.record.loanCount);
+    const borrowers::ProfileView view = borrowers::viewProfile(m_context.folders(), profileId);
+    // The panel always describes the selected record; what is wrong with it shows in place of
+    // the guide.
+    if (view.readable)
+        m_shown = view.record;
+    else
+        m_shown.reset();
+    lblGuide->setText(view.problem.isEmpty() ? kGuide : view.problem);
+    lblProfileName->setText(view.record.name);
+    lblProfileHome->setText(view.record.home);
+    lblProfileCellPager->setText(view.record.cell);
+    lblProfileTotalLoan->setText(view.record.loanCount);
 
-    const std::optional<borrowers::ProfileGates> gates =
-        borrowers::profileGates(*read.record.loanCountValue());
-    if (!gates)
-        return;
+    // A damaged record offers nothing that would change it, and no item list.
+    const borrowers::ProfileGates* gates = &view.gates;
     const MainMenus& menus = m_context.menus();
     if (gates->canChange)
         cmdNewProfile->setEnabled(true);
@@ -176,10 +180,8 @@ void BorrowerPanel::cmdEditProfile_Click() {
     if (profileId.isEmpty())
         return;
     // An open dialog is brought forward as it is, still showing the borrower it was opened for.
-    if (m_context.openWindow(EditProfileDialog::kWindowKey)) {
-        m_context.showWindow(EditProfileDialog::kWindowKey, [] { return nullptr; });
+    if (m_context.raiseWindow(EditProfileDialog::kWindowKey))
         return;
-    }
     // On loan: the gate keeps this from happening unless the file changed since it was shown.
     const borrowers::LoadOutcome read =
         borrowers::loadProfileForEdit(m_context.folders(), profileId);

@@ -141,6 +141,23 @@ Message onLoanMessage(const QString& profileId) {
             kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
+Message badCountMessage(const QString& profileId, const QString& loanCount) {
+    return {QStringLiteral("The Profile ID ") + profileId +
+                QStringLiteral(" has the loan count \"") + loanCount +
+                QStringLiteral("\", which is not a number of items on loan, and cannot be edited."),
+            kAppTitle, MsgIcon::Exclamation, MsgButtons::Ok};
+}
+
+// Why a borrower may not be edited (items on loan, or a count that is no number of items).
+std::optional<Message> editBlocked(const QString& profileId, const records::ProfileRecord& record) {
+    const qint64 n = *record.loanCountValue();
+    if (n < 0)
+        return badCountMessage(profileId, record.loanCount);
+    if (n > 0)
+        return onLoanMessage(profileId);
+    return std::nullopt;
+}
+
 // Why an edit was not saved.
 Message notSaved(Message message) {
     message.text += kNotSaved;
@@ -192,9 +209,26 @@ LoadOutcome loadProfile(const Folders& folders, const QString& profileId) {
 
 LoadOutcome loadProfileForEdit(const Folders& folders, const QString& profileId) {
     LoadOutcome loaded = loadProfile(folders, profileId);
-    if (loaded.ok() && *loaded.record.loanCountValue() != 0)
-        loaded.failure = onLoanMessage(profileId);
+    if (loaded.ok())
+        loaded.failure = editBlocked(profileId, loaded.record);
     return loaded;
+}
+
+ProfileView viewProfile(const Folders& folders, const QString& profileId) {
+    ProfileView view;
+    const Result<records::ProfileRecord> read =
+        records::readProfile(folders.profilePath(profileId));
+    if (!read.ok()) {
+        view.problem = unreadableMessage(profileId, read.error()).text;
+        return view;
+    }
+    view.record = read.value();
+    view.readable = true;
+    if (const auto gates = profileGates(*view.record.loanCountValue()))
+        view.gates = *gates;
+    else
+        view.problem = badCountMessage(profileId, view.record.loanCount).text;
+    return view;
 }
 
 EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
@@ -207,8 +241,10 @@ EditOutcome saveProfileEdit(const Folders& folders, const QString& profileId,
             return {EditResult::Gone, notSaved(missingProfileMessage(profileId))};
         return {EditResult::Unreadable, notSaved(unreadableMessage(profileId, current.error()))};
     }
-    if (*current.value().loanCountValue() != 0)
-        return {EditResult::OnLoan, notSaved(onLoanMessage(profileId))};
+    if (const auto blocked = editBlocked(profileId, current.value())) {
+        const bool lent = *current.value().loanCountValue() > 0;
+        return {lent ? EditResult::OnLoan : EditResult::BadCount, notSaved(*blocked)};
+    }
     const records::ProfileRecord record{shownId, fields.name, fields.home, fields.cell,
                                         QStringLiteral("0")};
     if (const Result<> write = records::writeProfile(folders.profilePath(profileId), record);

@@ -48,7 +48,7 @@ struct ProfileGates {
     bool blink = false;     // the count blinks: 6 or more on loan
 };
 // Three rules on the same count: 0, more than 0, 6 or more. A negative count (possible only in
-// a damaged folder) passes none of them: nothing, and the gates stay as they were.
+// a damaged folder) passes none of them: nothing; the record counts as damaged.
 std::optional<ProfileGates> profileGates(qint64 loanCount);
 
 // Every call below returns what happened with the finished message to show for it.
@@ -87,7 +87,17 @@ LoadOutcome loadProfile(const Folders& folders, const QString& profileId);
 // never save would only waste the librarian's typing.
 LoadOutcome loadProfileForEdit(const Folders& folders, const QString& profileId);
 
-enum class EditResult { Saved, Gone, Unreadable, OnLoan, WriteFailed };
+// What the borrower panel shows for the selected Profile ID. An unreadable record shows empty
+// values, never another borrower's; problem says what is wrong and names the file.
+struct ProfileView {
+    records::ProfileRecord record;
+    ProfileGates gates; // none for a damaged record
+    QString problem;
+    bool readable = false;
+};
+ProfileView viewProfile(const Folders& folders, const QString& profileId);
+
+enum class EditResult { Saved, Gone, Unreadable, OnLoan, BadCount, WriteFailed };
 
 struct EditOutcome {
     EditResult result = EditResult::Saved;

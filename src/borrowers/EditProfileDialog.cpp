@@ -84,8 +84,9 @@ void EditProfileDialog::cmdOK_Click() {
         // The record is as it was; the fields stay for another try.
         return;
     case EditResult::OnLoan:
-        // A loan was made while the dialog was open: nothing can be saved any more. Showing the
-        // borrower again brings the panel's gate up to date.
+    case EditResult::BadCount:
+        // A loan was made (or the count damaged) while the dialog was open: nothing can be saved
+        // any more. Showing the borrower again brings the panel's gate up to date.
         close();
         context.profileChanged();
         return;

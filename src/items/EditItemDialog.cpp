@@ -1,6 +1,7 @@
 #include "items/EditItemDialog.h"
 
 #include "items/ItemForm.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
@@ -19,8 +20,7 @@ EditItemDialog::EditItemDialog(MainContext& context, const QString& path,
 
     // "Titile:" is the caption the program has always shown; kept as it is on purpose.
     lblTitle = named(new QLabel(QStringLiteral("Titile:"), this), "lblTitle");
-    lblItemTitle = named(new QLabel(record.title, this), "lblItemTitle");
-    lblItemTitle->setTextFormat(Qt::PlainText);
+    lblItemTitle = named(new FittedLabel(record.title, this, 2), "lblItemTitle");
     lblLanguage = named(new QLabel(QStringLiteral("Language:"), this), "lblLanguage");
     txtItemLanguage = named(new QLineEdit(record.language, this), "txtItemLanguage");
     lblPrice = named(new QLabel(QStringLiteral("Price:"), this), "lblPrice");

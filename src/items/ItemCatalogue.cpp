@@ -291,19 +291,9 @@ CreateOutcome createItem(const Folders& folders, const QString& sessionDate,
 }
 
 ItemGates itemGates(const records::ItemRecord* shown) {
+    // A damaged record offers nothing: not even who has it.
     const bool available = shown && shown->isAvailable();
-    return ItemGates{available, !available};
-}
-
-LoadOutcome loadItem(const QString& path) {
-    LoadOutcome outcome;
-    const records::Result<ItemRecord> read = records::readItem(path, records::kItemLines);
-    if (!read.ok()) {
-        outcome.failure = damagedMessage(path, read.error(), QStringLiteral("shown"));
-        return outcome;
-    }
-    outcome.record = read.value();
-    return outcome;
+    return ItemGates{available, shown && !available};
 }
 
 LoadOutcome loadItemForEdit(const QString& path) {

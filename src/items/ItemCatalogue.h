@@ -91,8 +91,6 @@ struct ItemGates {
 };
 ItemGates itemGates(const records::ItemRecord* shown);
 
-// Reads the first seven lines of an item record, as the item panel shows them.
-LoadOutcome loadItem(const QString& path);
 // Reads a record to be edited: it must be readable, complete and "Available".
 LoadOutcome loadItemForEdit(const QString& path);
 

@@ -2,8 +2,10 @@
 
 #include "items/EditItemDialog.h"
 #include "items/ItemCatalogue.h"
+#include "items/ItemView.h"
 #include "items/NewItemDialog.h"
 #include "records/ItemRecord.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/FolderList.h"
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
@@ -22,6 +24,10 @@
 
 namespace quillory {
 
+namespace {
+const QString kHeading = QStringLiteral("Item Data");
+} // namespace
+
 ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("Item Details"), parent), m_context(context) {
     setObjectName(QStringLiteral("fmeItemDetails"));
@@ -29,35 +35,28 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     filStats = named(new FolderList(this), "filStats");
     lblSearch = named(new QLabel(QStringLiteral("Search for item named:"), this), "lblSearch");
     txtSearch = named(new QLineEdit(this), "txtSearch");
-    lblData = named(new QLabel(QStringLiteral("Item Data"), this), "lblData");
+    lblData = named(new FittedLabel(kHeading, this, 2), "lblData");
     QFont headingFont = lblData->font();
     headingFont.setBold(true);
     lblData->setFont(headingFont);
 
     lblTitle = named(new QLabel(QStringLiteral("Item:"), this), "lblTitle");
-    lblItemTitle = named(new QLabel(this), "lblItemTitle");
+    lblItemTitle = named(new FittedLabel(this, 2), "lblItemTitle");
     lblDate = named(new QLabel(QStringLiteral("Date Created:"), this), "lblDate");
-    lblItemDate = named(new QLabel(this), "lblItemDate");
+    lblItemDate = named(new FittedLabel(this), "lblItemDate");
     lblStatus = named(new QLabel(QStringLiteral("Status:"), this), "lblStatus");
-    lblItemStatus = named(new QLabel(this), "lblItemStatus");
+    lblItemStatus = named(new FittedLabel(this), "lblItemStatus");
     QFont bold = lblItemStatus->font();
     bold.setBold(true);
     lblItemStatus->setFont(bold);
-    lblItemStatus->setAutoFillBackground(true);
     lblLanguage = named(new QLabel(QStringLiteral("Language:"), this), "lblLanguage");
-    lblItemLanguage = named(new QLabel(this), "lblItemLanguage");
+    lblItemLanguage = named(new FittedLabel(this), "lblItemLanguage");
     lblPrice = named(new QLabel(QStringLiteral("Price:"), this), "lblPrice");
-    lblItemPrice = named(new QLabel(this), "lblItemPrice");
+    lblItemPrice = named(new FittedLabel(this), "lblItemPrice");
     lblSerialNumber = named(new QLabel(QStringLiteral("Serial Number:"), this), "lblSerialNumber");
-    lblItemSerialNumber = named(new QLabel(this), "lblItemSerialNumber");
+    lblItemSerialNumber = named(new FittedLabel(this), "lblItemSerialNumber");
     lblPublisher = named(new QLabel(QStringLiteral("Publisher:"), this), "lblPublisher");
-    lblItemPublisher = named(new QLabel(this), "lblItemPublisher");
-    for (QLabel* value : {lblItemTitle, lblItemDate, lblItemLanguage, lblItemPrice,
-                          lblItemSerialNumber, lblItemPublisher}) {
-        value->setTextFormat(Qt::PlainText);
-        value->setWordWrap(true);
-    }
-    lblItemStatus->setTextFormat(Qt::PlainText);
+    lblItemPublisher = named(new FittedLabel(this), "lblItemPublisher");
 
     cmdNewItem = named(new QPushButton(QStringLiteral("New Item"), this), "cmdNewItem");
     cmdEditItem = named(new QPushButton(QStringLiteral("Edit Item"), this), "cmdEditItem");
@@ -129,7 +128,7 @@ void ItemPanel::tmrBlink_Timer() {
 }
 
 void ItemPanel::clearValues() {
-    m_shown.reset();
+    m_shown = {};
     for (QLabel* value : {lblItemTitle, lblItemDate, lblItemStatus, lblItemLanguage, lblItemPrice,
                           lblItemSerialNumber, lblItemPublisher})
         value->clear();
@@ -145,18 +144,11 @@ void ItemPanel::filStats_Click() {
     const QString name = filStats->selectedFileName();
     if (name.isEmpty())
         return;
-    const items::LoadOutcome loaded = items::loadItem(m_context.folders().itemPath(name));
-    if (!loaded.ok()) {
-        // A damaged record shows nothing of another item and offers nothing that would
-        // change it; the message names the file.
-        clearValues();
-        tmrBlink_Timer();
-        setGates();
-        m_context.messages().show(*loaded.failure);
-        return;
-    }
-    m_shown = loaded.record;
-    const records::ItemRecord& item = *m_shown;
+    m_shown = items::viewItem(m_context.folders().itemPath(name));
+    // A damaged record shows nothing of another item and offers nothing that would change it.
+    // The heading says what is wrong: no box interrupts a search being typed.
+    lblData->setText(m_shown.problem.isEmpty() ? kHeading : m_shown.problem);
+    const records::ItemRecord item = m_shown.record.value_or(records::ItemRecord{});
     lblItemTitle->setText(item.title);
     lblItemDate->setText(item.dateCreated);
     lblItemStatus->setText(item.status);
@@ -204,10 +196,7 @@ void ItemPanel::filStats_MouseDown(Qt::MouseButton button, const QPoint& globalP
 
 void ItemPanel::txtSearch_Change() {
     const QString text = txtSearch->text();
-    // An emptied search field leaves the list where it is rather than jumping to the top:
-    // clearing it to type another name should not lose the place.
-    if (text.isEmpty())
-        return;
+    // Every name begins with the empty text, so an emptied field goes back to the first name.
     const QString before = filStats->selectedFileName();
     if (!filStats->selectByPrefix(text))
         return;
@@ -227,10 +216,8 @@ void ItemPanel::cmdEditItem_Click() {
     if (name.isEmpty())
         return;
     // An open dialog keeps the record it loaded; it is only brought forward.
-    if (m_context.openWindow(EditItemDialog::kWindowKey)) {
-        m_context.showWindow(EditItemDialog::kWindowKey, [] { return nullptr; });
+    if (m_context.raiseWindow(EditItemDialog::kWindowKey))
         return;
-    }
     const QString path = m_context.folders().itemPath(name);
     const items::LoadOutcome loaded = items::loadItemForEdit(path);
     if (!loaded.ok()) {
@@ -248,10 +235,12 @@ void ItemPanel::cmdDeleteItem_Click() {
     // Show the selected item first, so the question names the file that will be deleted, and
     // the decision rests on its status now.
     filStats_Click();
-    if (!shownAvailable())
+    const items::RemovalStep step = items::removalStep(m_shown);
+    if (step == items::RemovalStep::Nothing)
         return;
     const QString path = m_context.folders().itemPath(filStats->selectedFileName());
-    if (m_context.messages().show(items::removalQuestion(m_shown->title)) != MsgAnswer::Yes)
+    if (step == items::RemovalStep::Ask &&
+        m_context.messages().show(items::removalQuestion(m_shown.record->title)) != MsgAnswer::Yes)
         return;
     if (const auto failure = items::removeItem(path)) {
         m_context.messages().show(*failure);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "items/ItemView.h"
 #include "records/ItemRecord.h"
 
 #include <QGroupBox>
@@ -60,7 +61,9 @@ public:
     // The shown record is gone: nothing shown, no borrower details offered.
     void forgetShownItem();
     // The record on show, read when it was shown; null when none is.
-    const records::ItemRecord* shownItem() const { return m_shown ? &*m_shown : nullptr; }
+    const records::ItemRecord* shownItem() const {
+        return m_shown.record ? &*m_shown.record : nullptr;
+    }
 
     int blinkPhase() const { return m_blinkPhase; }
 
@@ -72,7 +75,8 @@ private:
 
     MainContext& m_context;
     int m_blinkPhase = 0;
-    std::optional<records::ItemRecord> m_shown;
+    // The record last shown; the gates and the removal follow it.
+    items::ItemView m_shown;
     // A mouse press that is shown by filStats_MouseDown also arrives as picked(); show it once.
     bool m_pickShownByPress = false;
 };

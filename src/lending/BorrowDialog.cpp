@@ -1,11 +1,12 @@
 #include "lending/BorrowDialog.h"
 
 #include "lending/LendingMessages.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/FolderList.h"
-#include "widgets/FormLayout.h"
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -26,29 +27,30 @@ BorrowDialog::BorrowDialog(MainContext& context, QWidget* parent)
     setWindowTitle(QStringLiteral("Borrow"));
     setModal(false);
 
-    lblItemTitle = named(new QLabel(this), "lblItemTitle");
+    lblItemTitle = named(new FittedLabel(this, 2), "lblItemTitle");
     QFont bold = lblItemTitle->font();
     bold.setBold(true);
     lblItemTitle->setFont(bold);
-    lblItemTitle->setTextFormat(Qt::PlainText);
-    lblItemTitle->setWordWrap(true);
     lblStep = named(new QLabel(kStep, this), "lblStep");
     lblStep->setTextFormat(Qt::PlainText);
     lblStep->setWordWrap(true);
     filBorrow = named(new FolderList(this), "filBorrow");
-    lblNote = named(new QLabel(this), "lblNote");
-    lblNote->setTextFormat(Qt::PlainText);
+    lblNote = named(new FittedLabel(this), "lblNote");
     cmdBorrow = named(new QPushButton(QStringLiteral("Borrow"), this), "cmdBorrow");
     cmdBorrow->setDefault(true);
     Command1 = named(new QPushButton(QStringLiteral("Cancel"), this), "Command1");
     Command1->setAutoDefault(false);
 
-    // The instruction sits beside the list with its arrow pointing at Borrow.
-    auto* side = new QVBoxLayout;
-    side->addWidget(lblStep);
-    side->addWidget(lblNote);
-    side->addStretch(1);
-    side->addLayout(buttonRow({cmdBorrow, Command1}));
+    // The instruction sits beside the list; its last line, which ends in the arrow, is beside
+    // Borrow.
+    lblStep->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    auto* side = new QGridLayout;
+    side->setRowStretch(0, 1);
+    side->addWidget(lblStep, 1, 0);
+    side->addWidget(cmdBorrow, 1, 1, Qt::AlignBottom);
+    side->addWidget(lblNote, 2, 0);
+    side->addWidget(Command1, 2, 1);
+    side->setColumnStretch(0, 1);
     auto* body = new QHBoxLayout;
     body->addWidget(filBorrow, 1);
     body->addLayout(side, 2);

@@ -2,6 +2,7 @@
 
 #include "platform/MessageService.h"
 #include "records/LoanList.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/FormLayout.h"
 #include "widgets/Named.h"
 
@@ -23,8 +24,7 @@ ItemListWindow::ItemListWindow(MessageService& messages, const QString& loanList
         new QLabel(QStringLiteral("These are titles which are still on loan from the borrower :"),
                    this),
         "Label1");
-    lblName = named(new QLabel(this), "lblName");
-    lblName->setTextFormat(Qt::PlainText);
+    lblName = named(new FittedLabel(this), "lblName");
     QFont bold = lblName->font();
     bold.setBold(true);
     lblName->setFont(bold);

@@ -2,7 +2,9 @@
 
 #include "lending/LendingMessages.h"
 #include "widgets/BusyCursor.h"
+#include "widgets/FittedLabel.h"
 #include "widgets/FolderList.h"
+#include "widgets/FormLayout.h"
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
@@ -23,9 +25,8 @@ ReturnPanel::ReturnPanel(MainContext& context, QWidget* parent)
     setObjectName(QStringLiteral("fmeReturnItem"));
     filLoaned = named(new FolderList(this), "filLoaned");
     filProfilesReturn = named(new FolderList(this), "filProfilesReturn");
-    lblNote = named(new QLabel(this), "lblNote");
-    lblNote->setTextFormat(Qt::PlainText);
-    lblNote->setWordWrap(true);
+    fixWidthForProfileIds(filProfilesReturn);
+    lblNote = named(new FittedLabel(this, 2), "lblNote");
     lblReturn = named(new QLabel(QStringLiteral("Select a Profile ID on the right and double-click "
                                                 "on the title to return on the left."),
                                  this),

@@ -26,7 +26,11 @@ bool LockFileInstanceGuard::acquire() {
         return true;
     m_lock = std::make_unique<QLockFile>(m_path);
     m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0))
+        return true;
+    // Only a lock held by a live copy means another copy runs. A lock that cannot be made at all
+    // (runtime folder missing, full or read-only) must not keep the librarian out.
+    return m_lock->error() != QLockFile::LockFailedError;
 }
 
 } // namespace quillory

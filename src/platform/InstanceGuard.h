@@ -11,7 +11,7 @@ namespace quillory {
 class InstanceGuard {
 public:
     virtual ~InstanceGuard() = default;
-    // True when this copy is the only one; the claim lasts as long as the guard.
+    // False only when another copy holds the claim; the claim lasts as long as the guard.
     virtual bool acquire() = 0;
 };
 

@@ -26,6 +26,8 @@ QString QtMessageService::displayText(const QString& text) {
 MsgAnswer QtMessageService::show(const Message& message) {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(message.title);
+    // Titles, names and file names are quoted as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(displayText(message.text));
     switch (message.icon) {
     case MsgIcon::None:

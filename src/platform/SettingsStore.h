@@ -22,7 +22,7 @@ public:
 class QtSettingsStore : public SettingsStore {
 public:
     QtSettingsStore();
-    explicit QtSettingsStore(const QString& iniFilePath);
+    explicit QtSettingsStore(const QString& filePath);
     ~QtSettingsStore() override;
 
     QString value(const QString& key, const QString& defaultValue = QString()) override;

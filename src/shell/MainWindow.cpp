@@ -304,25 +304,30 @@ void MainWindow::profileListsChanged() {
 }
 
 QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {
-    QPointer<QWidget>& slot = m_windows[key];
-    // A window closed a moment ago may still wait for its deferred delete: it counts as gone.
-    if (slot && slot->isHidden())
-        slot = nullptr;
-    if (slot) {
-        slot->show();
-        slot->raise();
-        slot->activateWindow();
-        return slot;
-    }
+    if (raiseWindow(key))
+        return m_windows.value(key);
     QWidget* window = create();
     window->setAttribute(Qt::WA_DeleteOnClose);
-    slot = window;
+    m_windows[key] = window;
     m_openOrder.removeAll(nullptr);
     m_openOrder.append(window);
     window->show();
     window->raise();
     window->activateWindow();
     return window;
+}
+
+bool MainWindow::raiseWindow(const QString& key) {
+    QPointer<QWidget>& slot = m_windows[key];
+    // A window closed a moment ago may still wait for its deferred delete: it counts as gone.
+    if (slot && slot->isHidden())
+        slot = nullptr;
+    if (!slot)
+        return false;
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return true;
 }
 
 QWidget* MainWindow::openWindow(const QString& key) const {
@@ -367,6 +372,12 @@ void MainWindow::CloseAllWindows() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // A window that disabled the main window must be dealt with first; the frame's close
+    // control and Alt+F4 still reach a disabled window.
+    if (!isEnabled() && !m_closeConfirmed) {
+        event->ignore();
+        return;
+    }
     if (!m_closeConfirmed) {
         if (m_platform.messages.show(session::endSessionQuestion()) != MsgAnswer::Yes) {
             event->ignore();

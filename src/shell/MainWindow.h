@@ -49,6 +49,7 @@ public:
     void profileListsChanged() override;
     void RefreshStatistics() override;
     QWidget* showWindow(const QString& key, const std::function<QWidget*()>& create) override;
+    bool raiseWindow(const QString& key) override;
     QWidget* openWindow(const QString& key) const override;
     void disableMainFor(QWidget* window) override;
     void setMainEnabled(bool enabled) override;

@@ -126,12 +126,14 @@ void FolderList::clearSelectedName() {
 
 void FolderList::mousePressEvent(QMouseEvent* event) {
     const Qt::MouseButton button = event->button();
-    if (button != Qt::RightButton)
+    const bool onName = indexAt(event->position().toPoint()).isValid();
+    // A press below the last name keeps the selection, as a right press does.
+    if (button != Qt::RightButton && onName)
         QListView::mousePressEvent(event);
     else
         event->accept();
     Q_EMIT pressed(button, event->globalPosition().toPoint());
-    if (button != Qt::RightButton && indexAt(event->position().toPoint()).isValid())
+    if (button != Qt::RightButton && onName)
         Q_EMIT picked();
 }
 

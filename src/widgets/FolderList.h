@@ -62,7 +62,8 @@ Q_SIGNALS:
     void picked();
     // A double-click on an entry.
     void pickedTwice();
-    // Any mouse press, with the button; a right press does not change the selection.
+    // Any mouse press, with the button; a right press, or one beside the names, does not change
+    // the selection.
     void pressed(Qt::MouseButton button, const QPoint& globalPos);
 
 protected:

@@ -5,6 +5,7 @@
 
 #include <initializer_list>
 
+class QAbstractScrollArea;
 class QGridLayout;
 class QHBoxLayout;
 class QLabel;
@@ -21,6 +22,10 @@ void addFieldRows(QGridLayout* grid, const QList<QPair<QLabel*, QLineEdit*>>& ro
 
 // Tab moves through the widgets in the order given.
 void setTabChain(const QList<QWidget*>& order);
+
+// A list of Profile IDs just wide enough for them beside its vertical scroll bar; what the panel
+// around it shows never narrows or widens it.
+void fixWidthForProfileIds(QAbstractScrollArea* list);
 
 // A window's command buttons side by side at the right.
 QHBoxLayout* buttonRow(std::initializer_list<QPushButton*> buttons);

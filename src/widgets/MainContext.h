@@ -102,6 +102,9 @@ public:
     // open under the key, or makes one with create() (made with WA_DeleteOnClose), joins it to
     // the close-all order and shows it. Returns the window.
     virtual QWidget* showWindow(const QString& key, const std::function<QWidget*()>& create) = 0;
+    // Brings forward the window open under the key; false when none is (a window closed but not
+    // yet deleted counts as none).
+    virtual bool raiseWindow(const QString& key) = 0;
     virtual QWidget* openWindow(const QString& key) const = 0;
     // Windows that stand in for modal ones disable the main window while open. The window
     // itself stays usable, and the main window is enabled again however the window closes.

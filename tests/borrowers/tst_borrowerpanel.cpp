@@ -59,8 +59,8 @@ class TestBorrowerPanel : public QObject {
 private Q_SLOTS:
     void gatesFollowLoanCount_data();
     void gatesFollowLoanCount();
-    void unreadableRecordLeavesPanel_data();
-    void unreadableRecordLeavesPanel();
+    void damagedRecordShownAsDamaged_data();
+    void damagedRecordShownAsDamaged();
     void newProfileSavesAndOffersAnother_data();
     void newProfileSavesAndOffersAnother();
     void newProfileRefusals();
@@ -122,17 +122,27 @@ void TestBorrowerPanel::gatesFollowLoanCount() {
     QTRY_COMPARE_WITH_TIMEOUT(textColour(panel.lblProfileTotalLoan), QColor(255, 0, 0), 1500);
 }
 
-void TestBorrowerPanel::unreadableRecordLeavesPanel_data() {
+void TestBorrowerPanel::damagedRecordShownAsDamaged_data() {
     QTest::addColumn<QByteArray>("bytes"); // empty: removed after the list was read
-    QTest::newRow("gone") << QByteArray();
-    QTest::newRow("lost lines") << QByteArray("2000000B\r\nBea\r\n1\r\n-\r\n");
-    QTest::newRow("count not a number") << QByteArray("2000000B\r\nBea\r\n1\r\n-\r\nfive\r\n");
+    QTest::addColumn<QString>("count");    // shown; empty when nothing could be read
+    QTest::addColumn<QString>("problem");
+    QTest::newRow("gone") << QByteArray() << ""
+                          << "missing";
+    QTest::newRow("lost lines") << QByteArray("2000000B\r\nBea\r\n1\r\n-\r\n") << ""
+                                << "lost lines";
+    QTest::newRow("count not a number") << QByteArray("2000000B\r\nBea\r\n1\r\n-\r\nfive\r\n") << ""
+                                        << "number";
+    QTest::newRow("count below 0") << QByteArray("2000000B\r\nBea\r\n1\r\n-\r\n-1 \r\n") << "-1 "
+                                   << "\"-1 \", which is not a number of items";
 }
 
-void TestBorrowerPanel::unreadableRecordLeavesPanel() {
+void TestBorrowerPanel::damagedRecordShownAsDamaged() {
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, count);
+    QFETCH(QString, problem);
     auto h = started({profile("1000000A", "7"), profile("2000000B", "0")});
     BorrowerPanel& panel = h->window->borrowerPanel();
+    const MainMenus& m = h->window->menus();
     pick(panel.filProfiles, "1000000A");
     const QString path = h->folders().profilePath("2000000B");
     if (bytes.isEmpty())
@@ -141,14 +151,22 @@ void TestBorrowerPanel::unreadableRecordLeavesPanel() {
         TestFolders::writeBytes(path, bytes);
     const auto files = h->dir.snapshot();
 
-    h->messages().answerOk();
-    pick(panel.filProfiles, "2000000B");
-    QCOMPARE(h->messages().shown.size(), 1);
-    QVERIFY(h->messages().lastText().contains("2000000B"));
+    pick(panel.filProfiles, "2000000B"); // no box: the panel says what is wrong
+    QVERIFY(h->messages().shown.isEmpty());
+    QVERIFY2(panel.lblGuide->text().contains("2000000B") &&
+                 panel.lblGuide->text().contains(problem),
+             qPrintable(panel.lblGuide->text()));
+    QCOMPARE(panel.lblProfileName->text(), count.isEmpty() ? "" : "Bea");
+    QCOMPARE(panel.lblProfileTotalLoan->text(), count);
+    for (QObject* gated :
+         QList<QObject*>{panel.cmdEditProfile, panel.cmdDeleteProfile, m.mnuEdit_EditProfile,
+                         m.mnuEdit_RemoveProfile, m.mnuEdit_ItemList})
+        QVERIFY(!gated->property("enabled").toBool());
+    QVERIFY(panel.cmdItemList->isHidden());
+    QVERIFY(!panel.tmrBlinkItem->isActive());
     QCOMPARE(h->dir.snapshot(), files);
-    QCOMPARE(panel.lblProfileTotalLoan->text(), "7");
-    QVERIFY(!panel.cmdEditProfile->isEnabled());
-    QVERIFY(panel.tmrBlinkItem->isActive());
+    pick(panel.filProfiles, "1000000A");
+    QCOMPARE(panel.lblGuide->text(), "Click at a Profile ID on the left to view borrower details.");
 }
 
 void TestBorrowerPanel::newProfileSavesAndOffersAnother_data() {
@@ -276,26 +294,38 @@ void TestBorrowerPanel::editSavesAndShowsAtOnce() {
              TestFolders::crlf({"1000000A", " Ann B ", "555 0202", "-", "0"}));
     QVERIFY(!dialog->isVisible());
     QCOMPARE(panel.lblProfileName->text(), " Ann B ");
+    // Opened again before the closed one is deleted: a new dialog, reading the file afresh.
+    panel.cmdEditProfile->click();
+    auto* again = qobject_cast<EditProfileDialog*>(h->window->openWindow("frmEditProfile"));
+    QVERIFY(again && again != dialog && again->isVisible());
+    QCOMPARE(again->txtHome->text(), "555 0202");
 }
 
 void TestBorrowerPanel::editRefusedWhenChangedMeanwhile_data() {
-    QTest::addColumn<bool>("lent"); // false: removed
-    QTest::newRow("lent meanwhile") << true;
-    QTest::newRow("removed meanwhile") << false;
+    QTest::addColumn<QString>("count"); // empty: removed
+    QTest::addColumn<QString>("text");
+    QTest::newRow("lent meanwhile") << " 1 "
+                                    << "has items on loan";
+    QTest::newRow("removed meanwhile") << ""
+                                       << "could not be found";
+    QTest::newRow("count below 0 meanwhile")
+        << "-1 "
+        << "has the loan count \"-1 \", which is not a number of items on loan";
 }
 
 void TestBorrowerPanel::editRefusedWhenChangedMeanwhile() {
-    QFETCH(bool, lent);
+    QFETCH(QString, count);
+    QFETCH(QString, text);
     auto h = started({profile("1000000A", "0")});
     BorrowerPanel& panel = h->window->borrowerPanel();
     pick(panel.filProfiles, "1000000A");
     panel.cmdEditProfile->click();
     auto* dialog = h->find<EditProfileDialog>("frmEditProfile");
     QVERIFY(dialog);
-    if (lent)
-        h->writeProfile("1000000A", profile("1000000A", " 1 "));
-    else
+    if (count.isEmpty())
         QFile::remove(h->folders().profilePath("1000000A"));
+    else
+        h->writeProfile("1000000A", profile("1000000A", count));
     const auto files = h->dir.snapshot();
 
     QTest::keyClicks(dialog->txtName, "x");
@@ -303,9 +333,10 @@ void TestBorrowerPanel::editRefusedWhenChangedMeanwhile() {
     dialog->cmdOK->click();
     QCOMPARE(h->messages().shown.size(), 1);
     QVERIFY(h->messages().lastText().contains("1000000A"));
+    QVERIFY2(h->messages().lastText().contains(text), qPrintable(h->messages().lastText()));
     QCOMPARE(h->dir.snapshot(), files);
     QVERIFY(!dialog->isVisible());
-    if (lent) // the panel caught up with the loan
+    if (!count.isEmpty()) // the panel caught up with the record
         QVERIFY(!panel.cmdEditProfile->isEnabled());
 }
 

@@ -60,16 +60,21 @@ struct Panel {
     }
     // Every control of the gate table against the state of an available item.
     void checkGates(bool available) {
+        checkGates(available ? items::ItemGate::Available : items::ItemGate::NotAvailable);
+    }
+    void checkGates(items::ItemGate gate) {
+        const bool available = gate == items::ItemGate::Available;
+        const bool lent = gate == items::ItemGate::NotAvailable;
         const MainMenus& m = menus();
         for (QAction* a : {m.mnuEdit_EditItemDetails, m.mnuEdit_RemoveItem, m.mnuEdit_BorrowItem,
                            m.mnuPop_BorrowItem, m.mnuPop_EditItem, m.mnuPop_RemoveItem})
             QVERIFY2(a->isEnabled() == available, qPrintable(a->objectName()));
-        QCOMPARE(m.mnuEdit_BorrowerDetails->isEnabled(), !available);
-        QCOMPARE(m.mnuPop_BorrowerDetails->isEnabled(), !available);
+        QCOMPARE(m.mnuEdit_BorrowerDetails->isEnabled(), lent);
+        QCOMPARE(m.mnuPop_BorrowerDetails->isEnabled(), lent);
         QCOMPARE(panel().cmdEditItem->isEnabled(), available);
         QCOMPARE(panel().cmdDeleteItem->isEnabled(), available);
-        QCOMPARE(panel().cmdBorrowerDetails->isHidden(), available);
-        QCOMPARE(panel().cmdBorrowerDetails->isEnabled(), !available);
+        QCOMPARE(panel().cmdBorrowerDetails->isHidden(), !lent);
+        QCOMPARE(panel().cmdBorrowerDetails->isEnabled(), lent);
     }
     QColor statusText() { return panel().lblItemStatus->palette().color(QPalette::WindowText); }
 
@@ -103,7 +108,9 @@ private Q_SLOTS:
     void removal_data();
     void removal();
     void removalOfAnItemLentMeanwhileAsksNothing();
+    void removalThatFailsSaysSoAndRereads_data();
     void removalThatFailsSaysSoAndRereads();
+    void pressBesideTheNamesKeepsTheSelection();
 };
 
 void TestItemPanel::showsRecordAndSetsEveryGate_data() {
@@ -137,16 +144,16 @@ void TestItemPanel::showsRecordAndSetsEveryGate() {
     press(p.list(), "Aaa");
     p.checkGates(!available);
     const auto before = p.h.dir.snapshot();
-    if (damaged)
-        p.h.messages().answerOk();
     press(p.list(), "Item");
-    p.checkGates(available);
     if (damaged) {
-        QCOMPARE(p.h.messages().shown.size(), 1);
+        // No box: the panel names the file, shows nothing of another item and offers nothing.
+        p.checkGates(items::ItemGate::Damaged);
         const QString path = QDir::toNativeSeparators(p.h.folders().stats + "Item");
-        QVERIFY2(p.h.messages().lastText().contains(path), qPrintable(p.h.messages().lastText()));
+        QVERIFY2(p.panel().lblData->text().contains(path), qPrintable(p.panel().lblData->text()));
         QCOMPARE(p.shown(), QStringList(7, QString()));
     } else {
+        p.checkGates(available);
+        QCOMPARE(p.panel().lblData->text(), QStringLiteral("Item Data"));
         QCOMPARE(p.shown(), lines.mid(0, 7));
     }
     if (available)
@@ -224,6 +231,14 @@ void TestItemPanel::searchMovesSelectionAndPanel_data() {
     QTest::newRow("on loan item") << "lent"
                                   << "Lent"
                                   << "Lent" << 1;
+    // Every name begins with the empty text: an emptied field goes back to the first name.
+    QTest::newRow("emptied") << "lent\b\b\b\b"
+                             << "Alpha"
+                             << "Alpha" << 1;
+    // Reaching a damaged record asks nothing in the middle of the typing.
+    QTest::newRow("damaged item") << "dam"
+                                  << "Damaged"
+                                  << "" << 1;
 }
 
 void TestItemPanel::searchMovesSelectionAndPanel() {
@@ -234,14 +249,22 @@ void TestItemPanel::searchMovesSelectionAndPanel() {
     Panel p({{"Alpha", titled(kFree, "Alpha")},
              {"Gone with the Wind _2nd ed__", titled(kFree, "Gone with the Wind (2nd ed.)")},
              {"gone fishing", titled(kFree, "gone fishing")},
-             {"Lent", kLent}});
+             {"Lent", kLent},
+             {"Damaged", {"Damaged"}}});
     press(p.list(), "Alpha");
     const int phase = p.panel().blinkPhase();
-    QTest::keyClicks(p.panel().txtSearch, typed);
+    for (const QChar c : typed) {
+        if (c == '\b')
+            QTest::keyClick(p.panel().txtSearch, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(p.panel().txtSearch, QString(c));
+    }
     QCOMPARE(p.list()->selectedFileName(), selected);
     QCOMPARE(p.panel().lblItemTitle->text(), shownTitle);
     QCOMPARE(p.panel().blinkPhase(), flips % 2 ? 1 - phase : phase);
-    p.checkGates(selected != "Lent");
+    p.checkGates(selected == "Lent"      ? items::ItemGate::NotAvailable
+                 : selected == "Damaged" ? items::ItemGate::Damaged
+                                         : items::ItemGate::Available);
 }
 
 void TestItemPanel::removal_data() {
@@ -304,7 +327,14 @@ void TestItemPanel::removalOfAnItemLentMeanwhileAsksNothing() {
     QCOMPARE(p.h.dir.snapshot(), before);
 }
 
+void TestItemPanel::removalThatFailsSaysSoAndRereads_data() {
+    QTest::addColumn<bool>("goneBefore"); // false: while the question is open
+    QTest::newRow("gone while asked") << false;
+    QTest::newRow("gone before") << true;
+}
+
 void TestItemPanel::removalThatFailsSaysSoAndRereads() {
+    QFETCH(bool, goneBefore);
     TestFolders dir;
     dir.makeAll();
     FakePlatform fake(dir.programFolder());
@@ -323,13 +353,34 @@ void TestItemPanel::removalThatFailsSaysSoAndRereads() {
         if (m.buttons == MsgButtons::YesNo)
             QFile::remove(path);
     };
-    messages.answer(MsgAnswer::Yes).answerOk();
+    QStringList expected{"The item record \"" + QDir::toNativeSeparators(path) +
+                         "\" could not be removed: the file is missing."};
+    if (goneBefore) {
+        QFile::remove(path);
+    } else {
+        messages.answer(MsgAnswer::Yes);
+        expected.prepend("Remove item Dune ?");
+    }
+    messages.answerOk();
     panel.cmdDeleteItem->click();
-    QCOMPARE(messages.texts(), QStringList({"Remove item Dune ?",
-                                            "The item record \"" + QDir::toNativeSeparators(path) +
-                                                "\" could not be removed: the file is "
-                                                "missing."}));
+    QCOMPARE(messages.texts(), expected);
     QCOMPARE(panel.filStats->count(), 0);
+    QCOMPARE(window.staPanelStats->text().left(2), QStringLiteral("0 "));
+    QVERIFY(panel.cmdBorrowerDetails->isHidden());
+}
+
+void TestItemPanel::pressBesideTheNamesKeepsTheSelection() {
+    Panel p({{"Free", kFree}, {"Lent", kLent}});
+    press(p.list(), "Lent");
+    p.panel().clearValues();
+    const QPoint blank(5, p.list()->viewport()->height() - 5);
+    QVERIFY(!p.list()->indexAt(blank).isValid());
+    QTest::mouseClick(p.list()->viewport(), Qt::LeftButton, {}, blank);
+    QCOMPARE(p.list()->selectedFileName(), QStringLiteral("Lent"));
+    QCOMPARE(p.panel().lblItemTitle->text(), QStringLiteral("Lent")); // shown again
+    QTest::mouseClick(p.list()->viewport(), Qt::RightButton, {}, blank);
+    QTRY_VERIFY(p.menus().mnuPopUp->isVisible());
+    p.menus().mnuPopUp->close();
 }
 
 QTEST_MAIN(TestItemPanel)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <unistd.h>
 
 using namespace quillory;
 
@@ -13,45 +14,77 @@ class TestPlatform : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void settingsKeysIgnoreCase_data();
-    void settingsKeysIgnoreCase();
-    void settingsAbsentKeyGivesDefault();
+    void handWrittenSettings_data();
+    void handWrittenSettings();
     void settingsSurviveReopening();
-    void instanceGuardAdmitsOneCopy();
+    void instanceGuard_data();
+    void instanceGuard();
     void statisticsText_data();
     void statisticsText();
     void defaultFolders_data();
     void defaultFolders();
 };
 
-void TestPlatform::settingsKeysIgnoreCase_data() {
-    QTest::addColumn<QString>("written");
-    QTest::addColumn<QString>("read");
-    QTest::newRow("lower then capitalised") << "stats"
-                                            << "Stats";
-    QTest::newRow("capitalised then lower") << "Loaned"
-                                            << "loaned";
-    QTest::newRow("upper") << "PROFILES"
-                           << "Profiles";
+void TestPlatform::handWrittenSettings_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value"); // "?" when the key is absent
+    QTest::newRow("capitalised key") << QByteArray("[Paths]\nStats=/data/s/\n") << "stats"
+                                     << "/data/s/";
+    QTest::newRow("upper section and key")
+        << QByteArray("[PATHS]\nPROFILES=/data/p/\n") << "Profiles"
+        << "/data/p/";
+    QTest::newRow("lower section") << QByteArray("[paths]\nloaned=/l/\n") << "Loaned"
+                                   << "/l/";
+    QTest::newRow("comma") << QByteArray("[Paths]\nstats=/data/a,b/\n") << "Stats"
+                           << "/data/a,b/";
+    QTest::newRow("semicolon") << QByteArray("[Paths]\nstats=/data/a;b/\n") << "Stats"
+                               << "/data/a;b/";
+    QTest::newRow("quotes, hash, trailing blank")
+        << QByteArray("[Paths]\nstats=\"/x\" #y \n") << "Stats"
+        << "\"/x\" #y ";
+    QTest::newRow("non-ASCII") << QByteArray("[Paths]\nstats=/donn\xc3\xa9"
+                                             "es/\n")
+                               << "Stats"
+                               << QString::fromUtf8("/donn\xc3\xa9"
+                                                    "es/");
+    QTest::newRow("CR LF, blanks around names")
+        << QByteArray("[ Paths ]\r\n  Stats  =  /data/s/\r\n") << "stats"
+        << "/data/s/";
+    QTest::newRow("the first of two")
+        << QByteArray("[Paths]\nStats=/mine/\n[paths]\nstats=/x/\n") << "stats"
+        << "/mine/";
+    QTest::newRow("comment") << QByteArray("[Paths]\n;stats=/no/\n#stats=/no/\n") << "stats"
+                             << "?";
+    QTest::newRow("other section") << QByteArray("[Other]\nstats=/no/\n") << "stats"
+                                   << "?";
 }
 
-void TestPlatform::settingsKeysIgnoreCase() {
-    QFETCH(QString, written);
-    QFETCH(QString, read);
+void TestPlatform::handWrittenSettings() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
     QTemporaryDir dir;
-    QtSettingsStore store(dir.filePath("Quillory.conf"));
-    QVERIFY(store.setValue(written, "/data/x/"));
-    QCOMPARE(store.value(read), QString("/data/x/"));
-    // One key, not two: writing again in the other case replaces the value.
-    QVERIFY(store.setValue(read, "/data/y/"));
-    QCOMPARE(store.value(written), QString("/data/y/"));
-}
-
-void TestPlatform::settingsAbsentKeyGivesDefault() {
-    QTemporaryDir dir;
-    QtSettingsStore store(dir.filePath("Quillory.conf"));
-    QCOMPARE(store.value("Stats", "fallback"), QString("fallback"));
-    QCOMPARE(store.value("Stats"), QString());
+    const QString path = dir.filePath("Quillory.conf");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    {
+        QtSettingsStore store(path);
+        QCOMPARE(store.value(key, "?"), value);
+        // The program writing another key keeps what was read, and adds no second copy.
+        QVERIFY(store.setValue("LOANED", "/w/"));
+    }
+    QtSettingsStore again(path);
+    QCOMPARE(again.value(key, "?"), key.compare("loaned", Qt::CaseInsensitive) ? value : "/w/");
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(out.readAll()).toLower();
+    if (value != "?")
+        QCOMPARE(written.count("\n" + key.toLower() + "="), 1);
+    // One key whatever the letter case it is written in.
+    QVERIFY(again.setValue(key.toUpper(), "/y/"));
+    QCOMPARE(again.value(key.toLower()), QString("/y/"));
 }
 
 void TestPlatform::settingsSurviveReopening() {
@@ -68,15 +101,34 @@ void TestPlatform::settingsSurviveReopening() {
     QVERIFY2(file.readAll().contains("[Paths]"), "values live in section Paths");
 }
 
-void TestPlatform::instanceGuardAdmitsOneCopy() {
+void TestPlatform::instanceGuard_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("admitted");
+    QTest::newRow("held by a running copy") << "held" << false;
+    QTest::newRow("runtime folder missing") << "missing" << true;
+    QTest::newRow("runtime folder read-only") << "read-only" << true;
+}
+
+void TestPlatform::instanceGuard() {
+    QFETCH(QString, folder);
+    QFETCH(bool, admitted);
     QTemporaryDir dir;
-    const QString lock = dir.filePath("quillory.lock");
+    QString lock = dir.filePath("quillory.lock");
     auto first = std::make_unique<LockFileInstanceGuard>(lock);
-    QVERIFY(first->acquire());
+    if (folder == "held") {
+        QVERIFY(first->acquire());
+    } else if (folder == "missing") {
+        lock = dir.filePath("gone/quillory.lock");
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+    }
     LockFileInstanceGuard second(lock);
-    QVERIFY(!second.acquire());
+    QCOMPARE(second.acquire(), admitted);
     first.reset();
     QVERIFY2(second.acquire(), "the lock is free again once the first copy has gone");
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 void TestPlatform::statisticsText_data() {

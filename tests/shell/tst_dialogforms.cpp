@@ -7,8 +7,14 @@
 #include "settings/PreferencesDialog.h"
 #include "support/MainWindowHarness.h"
 
+#include "platform/QtPlatform.h"
+
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 
 using namespace quillory;
@@ -54,6 +60,8 @@ class TestDialogForms : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void messageBoxShowsTextLiterally_data();
+    void messageBoxShowsTextLiterally();
     void tabOrder_data();
     void tabOrder();
     void selectionFollowsTheFocus_data();
@@ -129,6 +137,37 @@ void TestDialogForms::selectionFollowsTheFocus() {
     QTest::qWait(50);
     QCOMPARE(QApplication::focusWidget(), second);
     QVERIFY(!first->hasSelectedText());
+}
+
+void TestDialogForms::messageBoxShowsTextLiterally_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("title with tags") << "Remove item <b>Bold</b> Book ?"
+                                     << "Remove item <b>Bold</b> Book ?";
+    QTest::newRow("name with tags, two lines")
+        << "The user Bob <b>X</b> was created\rCreate another new user?"
+        << "The user Bob <b>X</b> was created\nCreate another new user?";
+    QTest::newRow("entity") << "Tom &amp; Jerry"
+                            << "Tom &amp; Jerry";
+}
+
+void TestDialogForms::messageBoxShowsTextLiterally() {
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QString seenText;
+    Qt::TextFormat seenFormat = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        QVERIFY(label);
+        seenText = label->text();
+        seenFormat = label->textFormat();
+        box->accept();
+    });
+    QtMessageService().show(Message{text, kAppTitle, MsgIcon::Information, MsgButtons::Ok});
+    QCOMPARE(seenText, shown);
+    QCOMPARE(seenFormat, Qt::PlainText);
 }
 
 QTEST_MAIN(TestDialogForms)

@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -66,10 +65,10 @@ void TestMainWindow::firstStartCreatesFoldersAndKeys() {
     const Folders f = h.folders();
     for (const QString& path : {f.profiles, f.stats, f.loaned})
         QVERIFY2(QDir(path).exists(), qPrintable(path));
-    QSettings ini(h.fake.settingsFile(), QSettings::IniFormat);
-    QCOMPARE(ini.value("Paths/profiles").toString(), h.dir.root() + "/profiles/");
-    QCOMPARE(ini.value("Paths/stats").toString(), h.dir.root() + "/stats/");
-    QCOMPARE(ini.value("Paths/loaned").toString(), h.dir.root() + "/loaned/");
+    const QByteArray ini = TestFolders::readBytes(h.fake.settingsFile());
+    for (const QString key : {"profiles", "stats", "loaned"})
+        QVERIFY2(ini.contains(("\n" + key + "=" + h.dir.root() + "/" + key + "/\n").toUtf8()),
+                 ini.constData());
     QCOMPARE(h.window->folders().stats, f.stats);
     QCOMPARE(h.find<FolderList>("filStats")->names(),
              foldersPresent ? QStringList{"Dune"} : QStringList{});
@@ -386,6 +385,8 @@ void TestMainWindow::shutdownAsksAndClosesMostRecentFirst_data() {
     QTest::newRow("File Exit, No") << "exit" << false;
     QTest::newRow("close control, Yes") << "close" << true;
     QTest::newRow("close control, No") << "close" << false;
+    // A window that disabled the main window is open: the main window cannot be closed.
+    QTest::newRow("close control while disabled") << "disabled" << false;
 }
 
 void TestMainWindow::shutdownAsksAndClosesMostRecentFirst() {
@@ -405,6 +406,14 @@ void TestMainWindow::shutdownAsksAndClosesMostRecentFirst() {
     QWidget* second = open("second");
     QCOMPARE(open("first"), first);
     QVERIFY(second->isVisible());
+    if (how == "disabled") {
+        h.window->disableMainFor(second);
+        h.window->close();
+        QVERIFY(h.messages().shown.isEmpty());
+        QVERIFY(h.window->isVisible());
+        QVERIFY(closed.isEmpty());
+        return;
+    }
     h.messages().answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
     if (how == "exit")
         h.window->menus().mnuFile_Exit->trigger();
