@@ -113,10 +113,25 @@ AboutWindow::AboutWindow(MainContext& context, QSize screenSize, QWidget* parent
 bool AboutWindow::growStep() {
     if (m_growth.isEmpty())
         return false;
-    setGeometry(m_growth.takeFirst());
-    if (m_growth.isEmpty())
-        setFixedSize(size());
+    m_outer = m_growth.takeFirst();
+    applyOuter(m_growth.isEmpty() ? 20 : 0);
     return true;
+}
+
+void AboutWindow::applyOuter(int triesLeft) {
+    // The sizes are those of the whole window, frame included, and it is centred by its frame.
+    // The frame is known only once the window manager has framed the window, which may take a
+    // moment after the first show: the last size is applied again until the frame has it.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect inner = m_outer.marginsRemoved(margins);
+    // Fixed at every step: a window manager frames a window that can be resized differently.
+    setFixedSize(inner.size());
+    setGeometry(inner);
+    if (m_growth.isEmpty() && frameGeometry() != m_outer && triesLeft > 0)
+        QTimer::singleShot(50, this, [this, triesLeft] { applyOuter(triesLeft - 1); });
 }
 
 void AboutWindow::placeCredits() {

@@ -49,10 +49,12 @@ public:
 
 private:
     void placeCredits();
+    void applyOuter(int triesLeft);
 
     MainContext& m_context;
     CreditsScroller m_scroller;
     QList<QRect> m_growth;
+    QRect m_outer; // the size now applied, frame included
     QTimer* m_growTimer = nullptr;
 };
 

@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 
 #if defined(Q_OS_WIN)
@@ -61,6 +63,23 @@ MsgAnswer QtMessageService::show(const Message& message) {
     const bool busy = QApplication::overrideCursor() != nullptr;
     if (busy)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
+    // The box wraps its text at a width it derives from the screen, which on a small screen breaks
+    // lines that were meant to stand as written. They stay whole wherever the screen has room.
+    QTimer::singleShot(0, &box, [&box] {
+        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+        const QScreen* screen = box.screen();
+        if (!label || !screen || !label->wordWrap())
+            return;
+        int widest = 0;
+        for (const QString& line : label->text().split(QLatin1Char('\n')))
+            widest = qMax(widest, label->fontMetrics().horizontalAdvance(line));
+        const int room = screen->availableGeometry().width() - (box.width() - label->width()) - 40;
+        if (widest > room)
+            return;
+        label->setWordWrap(false);
+        label->setMinimumWidth(widest);
+        box.adjustSize();
+    });
     const int result = box.exec();
     if (busy)
         QApplication::restoreOverrideCursor();

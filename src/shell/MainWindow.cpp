@@ -30,7 +30,13 @@
 
 namespace quillory {
 
-namespace {} // namespace
+namespace {
+void bringForward(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+} // namespace
 
 MainWindow::MainWindow(Platform& platform, QWidget* parent)
     : QMainWindow(parent), m_platform(platform) {
@@ -311,22 +317,16 @@ QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*
     m_windows[key] = window;
     m_openOrder.removeAll(nullptr);
     m_openOrder.append(window);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    bringForward(window);
     return window;
 }
 
 bool MainWindow::raiseWindow(const QString& key) {
-    QPointer<QWidget>& slot = m_windows[key];
+    QWidget* slot = m_windows.value(key);
     // A window closed a moment ago may still wait for its deferred delete: it counts as gone.
-    if (slot && slot->isHidden())
-        slot = nullptr;
-    if (!slot)
+    if (!slot || slot->isHidden())
         return false;
-    slot->show();
-    slot->raise();
-    slot->activateWindow();
+    bringForward(slot);
     return true;
 }
 
@@ -363,23 +363,18 @@ void MainWindow::CloseAllWindows() {
         return;
     m_closingAll = true;
     const QList<QPointer<QWidget>> order = m_openOrder;
-    for (auto it = order.crbegin(); it != order.crend(); ++it) {
+    for (auto it = order.crbegin(); it != order.crend(); ++it)
         if (*it)
             (*it)->close();
-    }
     m_openOrder.clear();
     m_closingAll = false;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // A window that disabled the main window must be dealt with first; the frame's close
-    // control and Alt+F4 still reach a disabled window.
-    if (!isEnabled() && !m_closeConfirmed) {
-        event->ignore();
-        return;
-    }
+    // Disabled, it cannot be closed (Alt+F4 still reaches it): its disabling window goes first.
     if (!m_closeConfirmed) {
-        if (m_platform.messages.show(session::endSessionQuestion()) != MsgAnswer::Yes) {
+        if (!isEnabled() ||
+            m_platform.messages.show(session::endSessionQuestion()) != MsgAnswer::Yes) {
             event->ignore();
             return;
         }
@@ -391,10 +386,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!m_fitOuterSize)
-        return;
-    m_fitOuterSize = false;
-    fitOuterSize(20);
+    if (std::exchange(m_fitOuterSize, false))
+        fitOuterSize(20);
 }
 
 void MainWindow::fitOuterSize(int triesLeft) {

@@ -143,6 +143,16 @@ void FolderList::mouseDoubleClickEvent(QMouseEvent* event) {
         Q_EMIT pickedTwice();
 }
 
+void FolderList::focusInEvent(QFocusEvent* event) {
+    // The view makes its first row current when it gets the focus with none, which draws that
+    // row as if it were picked. Nothing looks selected until something is; the arrow keys still
+    // start from the top.
+    const bool none = !currentIndex().isValid();
+    QListView::focusInEvent(event);
+    if (none && selectedFileName().isEmpty())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+}
+
 void FolderList::keyPressEvent(QKeyEvent* event) {
     const QString before = selectedFileName();
     QListView::keyPressEvent(event);

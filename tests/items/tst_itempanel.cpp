@@ -18,6 +18,9 @@ using namespace quillory::test;
 
 namespace {
 
+// What the panel offers: edit and remove, who has it, or nothing.
+enum class Gate { Available, NotAvailable, Damaged };
+
 const QStringList kFree{"Free", "Monday, May 04, 2026", "Available", "English", "$5", "N.A.",
                         "Ace"};
 const QStringList kLent{"Lent",    "Monday, May 04, 2026",
@@ -60,11 +63,11 @@ struct Panel {
     }
     // Every control of the gate table against the state of an available item.
     void checkGates(bool available) {
-        checkGates(available ? items::ItemGate::Available : items::ItemGate::NotAvailable);
+        checkGates(available ? Gate::Available : Gate::NotAvailable);
     }
-    void checkGates(items::ItemGate gate) {
-        const bool available = gate == items::ItemGate::Available;
-        const bool lent = gate == items::ItemGate::NotAvailable;
+    void checkGates(Gate gate) {
+        const bool available = gate == Gate::Available;
+        const bool lent = gate == Gate::NotAvailable;
         const MainMenus& m = menus();
         for (QAction* a : {m.mnuEdit_EditItemDetails, m.mnuEdit_RemoveItem, m.mnuEdit_BorrowItem,
                            m.mnuPop_BorrowItem, m.mnuPop_EditItem, m.mnuPop_RemoveItem})
@@ -147,7 +150,7 @@ void TestItemPanel::showsRecordAndSetsEveryGate() {
     press(p.list(), "Item");
     if (damaged) {
         // No box: the panel names the file, shows nothing of another item and offers nothing.
-        p.checkGates(items::ItemGate::Damaged);
+        p.checkGates(Gate::Damaged);
         const QString path = QDir::toNativeSeparators(p.h.folders().stats + "Item");
         QVERIFY2(p.panel().lblData->text().contains(path), qPrintable(p.panel().lblData->text()));
         QCOMPARE(p.shown(), QStringList(7, QString()));
@@ -262,9 +265,9 @@ void TestItemPanel::searchMovesSelectionAndPanel() {
     QCOMPARE(p.list()->selectedFileName(), selected);
     QCOMPARE(p.panel().lblItemTitle->text(), shownTitle);
     QCOMPARE(p.panel().blinkPhase(), flips % 2 ? 1 - phase : phase);
-    p.checkGates(selected == "Lent"      ? items::ItemGate::NotAvailable
-                 : selected == "Damaged" ? items::ItemGate::Damaged
-                                         : items::ItemGate::Available);
+    p.checkGates(selected == "Lent"      ? Gate::NotAvailable
+                 : selected == "Damaged" ? Gate::Damaged
+                                         : Gate::Available);
 }
 
 void TestItemPanel::removal_data() {

@@ -101,6 +101,12 @@ void TestLendingWindows::roadOfOneLoan() {
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->windowTitle(), "Borrow");
     QCOMPARE(dialog->lblItemTitle->text(), kTitle);
+    // The instruction's last line, with its arrow, ends beside Borrow.
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    const QRect step(dialog->lblStep->mapTo(dialog, QPoint()), dialog->lblStep->size());
+    const QRect borrow(dialog->cmdBorrow->mapTo(dialog, QPoint()), dialog->cmdBorrow->size());
+    QVERIFY(borrow.left() > step.right());
+    QVERIFY(qAbs(step.bottom() - borrow.bottom()) < borrow.height());
     QCOMPARE(dialog->filBorrow->names(), (QStringList{"1234567B", "4821937Q"}));
     QVERIFY(h->window->isEnabled());
     pick(dialog->filBorrow, "4821937Q");

@@ -149,6 +149,13 @@ void TestDialogForms::messageBoxShowsTextLiterally_data() {
         << "The user Bob <b>X</b> was created\nCreate another new user?";
     QTest::newRow("entity") << "Tom &amp; Jerry"
                             << "Tom &amp; Jerry";
+    // Three lines stay three lines, even where the box would wrap them.
+    QTest::newRow("three lines") << "Quillory! QD is optimized for screen resolutions of\r800 x "
+                                    "600. Please set screen resolution to 800x600!\r This "
+                                    "program will now terminate. Sorry!"
+                                 << "Quillory! QD is optimized for screen resolutions of\n800 x "
+                                    "600. Please set screen resolution to 800x600!\n This "
+                                    "program will now terminate. Sorry!";
 }
 
 void TestDialogForms::messageBoxShowsTextLiterally() {
@@ -156,18 +163,21 @@ void TestDialogForms::messageBoxShowsTextLiterally() {
     QFETCH(QString, shown);
     QString seenText;
     Qt::TextFormat seenFormat = Qt::AutoText;
-    QTimer::singleShot(0, [&] {
+    int seenLines = 0;
+    QTimer::singleShot(100, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
         auto* label = box->findChild<QLabel*>("qt_msgbox_label");
         QVERIFY(label);
         seenText = label->text();
         seenFormat = label->textFormat();
+        seenLines = label->height() / label->fontMetrics().lineSpacing();
         box->accept();
     });
     QtMessageService().show(Message{text, kAppTitle, MsgIcon::Information, MsgButtons::Ok});
     QCOMPARE(seenText, shown);
     QCOMPARE(seenFormat, Qt::PlainText);
+    QCOMPARE(seenLines, int(shown.count('\n')) + 1);
 }
 
 QTEST_MAIN(TestDialogForms)
