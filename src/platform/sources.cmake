@@ -1,6 +1,5 @@
 target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/AppInfo.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/FileSync.cpp
     ${CMAKE_CURRENT_LIST_DIR}/InstanceGuard.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsStore.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SystemInfo.cpp

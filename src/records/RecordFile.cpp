@@ -1,6 +1,6 @@
 #include "records/RecordFile.h"
 
-#include "platform/FileSync.h"
+#include "records/FileSync.h"
 #include "records/Cp1252.h"
 #include "records/FileNames.h"
 #include "records/FolderIndex.h"

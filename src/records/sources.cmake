@@ -1,6 +1,7 @@
 target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Cp1252.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FieldCheck.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FileSync.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FolderIndex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ItemRecord.cpp

@@ -6,7 +6,7 @@ class QFile;
 
 namespace quillory {
 
-// What makes a finished write survive a power cut: the file's bytes on the disk, and the
+// What makes a finished record write survive a power cut: the file's bytes on the disk, and the
 // folder's entry for it (a rename or a delete lives in the folder, not in the file).
 
 // Pushes the open file's bytes to the disk. False, with the system's words, when it cannot.

@@ -1,4 +1,4 @@
-#include "platform/FileSync.h"
+#include "records/FileSync.h"
 
 #include <QDir>
 #include <QFile>
