@@ -1,8 +1,10 @@
 #include "borrowers/Borrowers.h"
 #include "items/ItemCatalogue.h"
+#include "lending/Lending.h"
 #include "support/TestFolders.h"
 #include "tool/Export.h"
 #include "tool/Import.h"
+#include "tool/LibraryCheck.h"
 #include "tool/Overdue.h"
 
 #include <QBuffer>
@@ -22,6 +24,8 @@ private slots:
     void hostileCsv();
     void overdue_data();
     void overdue();
+    void check_data();
+    void check();
 };
 
 namespace {
@@ -222,6 +226,83 @@ void TstToolData::overdue() {
     }
     QCOMPARE(report.unreadable.size(), 1u);
     QCOMPARE(report.unreadable[0].fileName, u"Unreadable"_qs);
+}
+
+// One damage at a time to a library with one loan: check names it once; --repair mends what the
+// files decide (and a second repair changes nothing); what needs a person is still reported.
+void TstToolData::check_data() {
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("repairable");
+    QTest::newRow("loan record lost") << "rm loaned/Dune"
+                                      << "loan-without-record" << true;
+    QTest::newRow("count lost") << "count 0"
+                                << "count-differs" << true;
+    QTest::newRow("list lost") << "empty list"
+                               << "list-differs" << true;
+    QTest::newRow("killed write") << "temporary"
+                                  << "leftover-temporary" << true;
+    QTest::newRow("loan of no item") << "loan Ghost"
+                                     << "loan-item-missing" << false;
+    QTest::newRow("names by case") << "item DUNE"
+                                   << "case-collision" << false;
+}
+
+void TstToolData::check() {
+    QFETCH(QString, damage);
+    QFETCH(QString, kind);
+    QFETCH(bool, repairable);
+    TestFolders lib;
+    lib.makeAll();
+    const Folders f = lib.folders();
+    for (const QString& title : {u"Dune"_qs, u"Emma"_qs})
+        QCOMPARE(items::createItem(f, kDate,
+                                   {title, u"English"_qs, u"5"_qs, u"N.A."_qs, u"N.A."_qs},
+                                   QLocale::c())
+                     .kind,
+                 items::CreateOutcome::Kind::Created);
+    QCOMPARE(borrowers::createProfile(f, u"4821937Q"_qs, {u"Ann"_qs, u"555"_qs, u"-"_qs}).result,
+             borrowers::CreateResult::Created);
+    QCOMPARE(lending::lend(f, u"Dune"_qs, u"4821937Q"_qs, kDate).outcome,
+             lending::LendOutcome::Lent);
+    QVERIFY(checkLibrary(f).empty());
+    const auto whole = lib.snapshot();
+
+    if (damage == u"rm loaned/Dune")
+        QVERIFY(QFile::remove(f.loanPath(u"Dune"_qs)));
+    else if (damage == u"count 0")
+        TestFolders::writeBytes(
+            f.profilePath(u"4821937Q"_qs),
+            TestFolders::crlf({u"4821937Q"_qs, u"Ann"_qs, u"555"_qs, u"-"_qs, u" 0 "_qs}));
+    else if (damage == u"empty list")
+        TestFolders::writeBytes(f.loanListPath(u"4821937Q"_qs), "");
+    else if (damage == u"temporary")
+        TestFolders::writeBytes(f.stats + u".quillory-tmp-0123abcd"_qs, "Du");
+    else if (damage == u"loan Ghost")
+        TestFolders::writeBytes(
+            f.loanPath(u"Ghost"_qs),
+            TestFolders::crlf({u"Ghost"_qs, kDate, u"$1"_qs, u"4821937Q"_qs, u"Ann"_qs}));
+    else if (damage == u"item DUNE")
+        TestFolders::writeBytes(f.itemPath(u"DUNE"_qs),
+                                TestFolders::readBytes(f.itemPath(u"Dune"_qs)));
+
+    const std::vector<Finding> found = checkLibrary(f);
+    QCOMPARE(
+        std::count_if(found.begin(), found.end(), [&](const Finding& x) { return x.kind == kind; }),
+        1);
+    QStringList changes;
+    repairLibrary(f, kDate, changes);
+    QCOMPARE(checkLibrary(f).empty(), repairable);
+    if (repairable) {
+        QVERIFY(!changes.isEmpty());
+        if (damage != u"rm loaned/Dune") // a rebuilt loan record carries the repair's date
+            QCOMPARE(lib.snapshot(), whole);
+    }
+    const auto repaired = lib.snapshot();
+    changes.clear();
+    repairLibrary(f, kDate, changes);
+    QVERIFY2(changes.isEmpty(), qPrintable(changes.join(u'\n')));
+    QCOMPARE(lib.snapshot(), repaired);
 }
 
 QTEST_GUILESS_MAIN(TstToolData)
