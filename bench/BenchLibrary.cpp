@@ -92,4 +92,12 @@ long vmHwmKb() {
     return statusKb("VmHWM:");
 }
 
+void useQuietOffscreen() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        if (!text.contains(QLatin1String("This plugin does not support")))
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+    });
+}
+
 } // namespace quillory::bench

@@ -30,6 +30,8 @@ void writeFile(const std::string& path, const std::string& bytes);
 
 double medianOf(std::vector<double> values);
 double medianMs(int runs, const std::function<void()>& f);
+// Offscreen windows without the platform's remark on every raise(), so the figures stay readable.
+void useQuietOffscreen();
 // Kilobytes from /proc/self/status: the resident size now, and its peak.
 long vmRssKb();
 long vmHwmKb();

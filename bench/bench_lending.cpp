@@ -6,6 +6,7 @@
 //   build/bench/bench_lending [folder]   (a temporary folder under the current one by default;
 //                                         QT_QPA_PLATFORM=offscreen is set by the program)
 
+#include "BenchLibrary.h"
 #include "BenchPlatform.h"
 #include "borrowers/BorrowerPanel.h"
 #include "items/ItemPanel.h"
@@ -67,12 +68,7 @@ QByteArray fileBytes(const QString& path) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform remarks on every raise(); keep the figures readable.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        if (!text.contains(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    quillory::bench::useQuietOffscreen();
     QApplication app(argc, argv);
     QTemporaryDir temp(argc > 1 ? QString::fromLocal8Bit(argv[1]) + "/bench_lending-XXXXXX"
                                 : QDir::currentPath() + "/bench_lending-XXXXXX");

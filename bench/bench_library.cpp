@@ -246,11 +246,7 @@ int runOne(int n, const QString& dir) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        if (!text.contains(QLatin1String("This plugin does not support")))
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-    });
+    quillory::bench::useQuietOffscreen();
     QString dir = QStringLiteral("/tmp");
     std::vector<std::string> sizes;
     for (int i = 1; i < argc; ++i) {

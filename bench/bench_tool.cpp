@@ -7,6 +7,7 @@
 //   build/bench/bench_tool [export] [import] [apply]   (default: all three; the folders are made
 //                                                     beside the executable, on disk)
 
+#include "BenchLibrary.h"
 #include "platform/AppInfo.h"
 #include "records/RecordFile.h"
 #include "tool/Export.h"
@@ -29,18 +30,7 @@ namespace {
 
 using namespace quillory;
 namespace fs = std::filesystem;
-
-template <class F> double medianMs(int runs, F&& f) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::medianMs;
 
 std::string itemBytes(const std::string& title, const std::string& date, const std::string& price) {
     return title + "\r\n" + date + "\r\nAvailable\r\nEnglish\r\n" + price +
