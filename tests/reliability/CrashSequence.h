@@ -36,12 +36,6 @@ inline Op opAt(int index) {
     return cycle[index % 6];
 }
 
-// The four files a step changes, in the order it changes them.
-inline QStringList stepFiles(const Folders& f, const Op& op) {
-    return {f.itemPath(op.fileName()), f.loanPath(op.fileName()), f.profilePath(op.profileId),
-            f.loanListPath(op.profileId)};
-}
-
 inline Folders foldersIn(const QString& programFolder) {
     const QString base = programFolder + QLatin1Char('/');
     return Folders{base + QStringLiteral("profiles/"), base + QStringLiteral("stats/"),
@@ -49,12 +43,11 @@ inline Folders foldersIn(const QString& programFolder) {
 }
 
 // Runs one step; true when it did all it should.
-inline bool runOp(const Folders& f, const Op& op,
-                  records::RecordStore& store = records::RecordStore::system()) {
+inline bool runOp(const Folders& f, const Op& op) {
     if (op.lend)
-        return lending::lend(f, op.fileName(), op.profileId, kSessionDate, store).outcome ==
+        return lending::lend(f, op.fileName(), op.profileId, kSessionDate).outcome ==
                lending::LendOutcome::Lent;
-    return lending::returnItem(f, op.fileName(), op.profileId, kSessionDate, store).outcome ==
+    return lending::returnItem(f, op.fileName(), op.profileId, kSessionDate).outcome ==
            lending::ReturnOutcome::Returned;
 }
 

@@ -1,21 +1,20 @@
-// The program is killed at random instants while it lends and takes back items, and now and
-// then again while the next start finishes what the kill interrupted. After the next start the
-// four files of the step are all exactly as before it or all exactly as after it, byte for
-// byte, with no temporary file or intent record left; a change whose intent record was written
-// is finished, and the start says so in one message.
+// A fixed number of kills at random instants inside every step of lending and returning, and
+// inside the recovery of the real program's next start and of the real `quillory-tool check
+// --repair`. Recovery then runs one of four ways in turn: the real program's start, the real
+// check --repair, the main window's start in this process (which must say what it completed),
+// or the start's recovery alone. Afterwards the four files are byte for byte as before the step
+// or as after it, nothing else is left in the folders, and the check finds nothing.
 #include "CrashSequence.h"
 #include "LibraryFiles.h"
 
-#include "borrowers/BorrowerPanel.h"
-#include "items/ItemPanel.h"
 #include "lending/ReturnPanel.h"
 #include "records/RecordChange.h"
 #include "records/RecordFile.h"
 #include "support/MainWindowHarness.h"
+#include "tool/LibraryCheck.h"
 #include "widgets/FolderList.h"
 
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -36,115 +35,125 @@ namespace crash = quillory::test::crash;
 
 namespace {
 
-// Relative path ("stats/Dune") to bytes, for every file of the three data folders.
+// Relative path ("stats/Dune") to bytes, for every entry of the three data folders.
 using State = QMap<QString, QByteArray>;
 
-constexpr int kLastStep = 11; // twice round the six-step cycle
-// A fixed budget of kills, not of time: a loaded machine lets more children finish before their
-// kill, and then takes more tries, up to the cap.
-constexpr int kMinKills = 500;
-constexpr int kMaxTries = 2000;
-// The child's pause before each write: kills land between writes as well as inside them.
-constexpr int kPauseMicroseconds = 300;
+constexpr int kSteps = 12;            // twice round the six-step cycle: the second has loan lists
+constexpr int kKills = 500;           // a fixed budget of kills, whatever the machine's load
+constexpr int kMaxRounds = 1500;      // a child that finishes before its kill costs a round
+constexpr int kEachWriteAtLeast = 15; // kills after each write of a lend and of a return
+constexpr int kRecoveryAtLeast = 8;   // kills inside each real program's recovery
+constexpr int kPause = 300;           // microseconds the step reporter waits at each write
+constexpr int kWaitMs = 30000;
 
-State stateOf(const QString& programFolder) {
+State stateOf(const QString& root) {
     State state;
     for (const char* sub : {"profiles", "stats", "loaned"}) {
-        const QString folder = programFolder + QLatin1Char('/') + QLatin1String(sub);
-        for (const QString& name : library::entries(folder)) {
-            const QString path = folder + QLatin1Char('/') + name;
-            if (QFileInfo(path).isFile())
-                state.insert(QLatin1String(sub) + QLatin1Char('/') + name,
-                             TestFolders::readBytes(path));
-        }
+        const QString folder = root + QLatin1Char('/') + QLatin1String(sub);
+        for (const QString& name : library::entries(folder))
+            state.insert(QLatin1String(sub) + QLatin1Char('/') + name,
+                         TestFolders::readBytes(folder + QLatin1Char('/') + name));
     }
     return state;
 }
 
-void put(const QString& programFolder, const State& state) {
-    for (auto it = state.begin(); it != state.end(); ++it)
-        TestFolders::writeBytes(programFolder + QLatin1Char('/') + it.key(), it.value());
+void restore(const QString& root, const State& state) {
+    const State old = stateOf(root);
+    for (auto it = old.cbegin(); it != old.cend(); ++it)
+        QFile::remove(root + QLatin1Char('/') + it.key());
+    for (auto it = state.cbegin(); it != state.cend(); ++it)
+        TestFolders::writeBytes(root + QLatin1Char('/') + it.key(), it.value());
 }
 
-// The child process, its progress lines read from a pipe.
+// A program run with the step reporter preloaded, its standard output read from a pipe.
 class Child {
 public:
-    Child(const QString& programFolder, int first, int last, int pauseMicroseconds) {
+    Child(const QList<QByteArray>& args, const QString& stepDir) {
         int fds[2];
         if (::pipe2(fds, O_CLOEXEC) != 0)
             return;
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        const QByteArray exe = QUILLORY_CRASH_CHILD;
-        const QByteArray folder = QFile::encodeName(programFolder);
-        // A negative first step: the child finishes a stopped change, as a start does.
-        const QByteArray from = first < 0 ? "recover" : QByteArray::number(first);
-        const QByteArray to = QByteArray::number(last);
-        const QByteArray pause = QByteArray::number(pauseMicroseconds);
-        char* argv[] = {const_cast<char*>(exe.constData()),   const_cast<char*>(folder.constData()),
-                        const_cast<char*>(from.constData()),  const_cast<char*>(to.constData()),
-                        const_cast<char*>(pause.constData()), nullptr};
-        if (first < 0)
-            argv[3] = argv[4], argv[4] = nullptr;
-        if (posix_spawn(&m_pid, exe.constData(), &actions, nullptr, argv, environ) != 0)
+        QList<QByteArray> env{"LD_PRELOAD=" QUILLORY_STEP_SHIM,
+                              "QUILLORY_STEP_PAUSE=" + QByteArray::number(kPause),
+                              // The reporter is not built with the sanitizers; it may come first.
+                              "ASAN_OPTIONS=verify_asan_link_order=0:" + qgetenv("ASAN_OPTIONS")};
+        if (!stepDir.isEmpty())
+            env << "QUILLORY_STEP_DIR=" + QFile::encodeName(stepDir);
+        // The offscreen screen is 800 x 800, too small for the program: it gets one of its own.
+        if (qEnvironmentVariableIsSet("QUILLORY_SCREEN"))
+            env << "QT_QPA_PLATFORM=offscreen:configfile=" + qgetenv("QUILLORY_SCREEN");
+        for (char** e = environ; *e; ++e)
+            if (!QByteArray(*e).startsWith("ASAN_OPTIONS=") &&
+                !QByteArray(*e).startsWith("QT_QPA_PLATFORM="))
+                env << *e;
+        std::vector<char*> argv, envp;
+        for (const QByteArray& a : args)
+            argv.push_back(const_cast<char*>(a.constData()));
+        for (const QByteArray& e : env)
+            envp.push_back(const_cast<char*>(e.constData()));
+        argv.push_back(nullptr);
+        envp.push_back(nullptr);
+        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
             m_pid = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(fds[1]);
         m_fd = fds[0];
     }
     ~Child() {
-        if (m_pid > 0 && !m_reaped) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-        if (m_fd >= 0)
-            ::close(m_fd);
+        if (m_pid > 0 && !m_reaped)
+            kill();
+        ::close(m_fd);
     }
-    bool started() const { return m_pid > 0 && m_fd >= 0; }
 
     // Waits until the child has said the line (or has ended, or the time is up).
-    bool waitFor(const QByteArray& line, int timeoutMs) {
+    bool waitFor(const QByteArray& line) {
         QElapsedTimer clock;
         clock.start();
-        while (!m_output.contains(line + '\n')) {
-            const qint64 left = timeoutMs - clock.elapsed();
-            if (left <= 0 || !readSome(int(left)))
+        while (!m_output.contains(line + '\n'))
+            if (clock.elapsed() > kWaitMs || !readSome(int(kWaitMs - clock.elapsed())))
                 return false;
-        }
         return true;
     }
     // Kills the child; true when the kill ended it (it may have finished first).
     bool kill() {
         ::kill(m_pid, SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
+        return WIFSIGNALED(reap()) && WTERMSIG(m_status) == SIGKILL;
+    }
+    // Waits for the child's own end; its exit status, or -1.
+    int finish() { return WIFEXITED(reap()) ? WEXITSTATUS(m_status) : -1; }
+    // The last step the reporter announced, -1 when none.
+    int lastStep() const {
+        int last = -1;
+        for (const QByteArray& line : m_output.split('\n'))
+            if (line.startsWith("S "))
+                last = line.mid(2).toInt();
+        return last;
+    }
+    bool failed() const { return m_output.contains("\nX ") || m_output.startsWith("X "); }
+
+private:
+    int reap() {
+        ::waitpid(m_pid, &m_status, 0);
         m_reaped = true;
         while (readSome(1000)) {
         }
-        m_exitedNormally = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        return m_status;
     }
-    bool exitedNormally() const { return m_exitedNormally; }
-    QList<QByteArray> lines() const { return m_output.split('\n'); }
-
-private:
     bool readSome(int timeoutMs) {
         pollfd p{m_fd, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) <= 0)
-            return false;
         char buffer[512];
-        const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        m_output.append(buffer, n);
-        return true;
+        const ssize_t n = ::poll(&p, 1, timeoutMs) > 0 ? ::read(m_fd, buffer, sizeof buffer) : 0;
+        if (n > 0)
+            m_output.append(buffer, n);
+        return n > 0;
     }
 
     pid_t m_pid = -1;
     int m_fd = -1;
+    int m_status = 0;
     bool m_reaped = false;
-    bool m_exitedNormally = false;
     QByteArray m_output;
 };
 
@@ -152,6 +161,13 @@ void sleepMicroseconds(qint64 us) {
     timespec t{time_t(us / 1000000), long((us % 1000000) * 1000)};
     while (::nanosleep(&t, &t) != 0 && errno == EINTR) {
     }
+}
+
+bool pending(const State& state) {
+    for (auto it = state.cbegin(); it != state.cend(); ++it)
+        if (it.key().contains(QLatin1String("/.")))
+            return true; // an intent record or a temporary file
+    return false;
 }
 
 } // namespace
@@ -164,42 +180,92 @@ private Q_SLOTS:
     void killedAnywhereLosesNothing();
 
 private:
+    QByteArray program() const;
+    QList<QByteArray> tool(bool repair) const;
+    bool recover(int round, const State& killed, QString& how);
+
+    TestFolders m_lib;
+    Folders m_folders;
     QList<State> m_states; // m_states[n]: the folders after n steps
-    qint64 m_writeMicroseconds = 0;
 };
 
-// The whole sequence once in this process gives the content of every file after every step; the
-// child run once without a kill gives the time a step takes here.
+QByteArray TestCrashSafety::program() const {
+    return QUILLORY_PROGRAM;
+}
+
+QList<QByteArray> TestCrashSafety::tool(bool repair) const {
+    QList<QByteArray> args{QUILLORY_TOOL, "check",
+                           "--stats",     QFile::encodeName(m_folders.stats),
+                           "--profiles",  QFile::encodeName(m_folders.profiles),
+                           "--loaned",    QFile::encodeName(m_folders.loaned)};
+    if (repair)
+        args.insert(2, "--repair");
+    return args;
+}
+
+// The whole sequence once in this process gives every file after every step. The real program
+// finds the same folders through its settings.
 void TestCrashSafety::initTestCase() {
-    TestFolders replay;
-    replay.makeAll();
-    const Folders f = crash::foldersIn(replay.programFolder());
+    m_lib.makeAll();
+    m_folders = crash::foldersIn(m_lib.programFolder());
     for (const QString& title : {QStringLiteral("Dune"), QStringLiteral("Emma"),
                                  QStringLiteral("Gone with the Wind (2nd ed.)")})
-        TestFolders::writeBytes(f.itemPath(records::itemFileName(title)), library::item(title));
-    TestFolders::writeBytes(f.profilePath(crash::kFirst),
+        TestFolders::writeBytes(m_folders.itemPath(records::itemFileName(title)),
+                                library::item(title));
+    TestFolders::writeBytes(m_folders.profilePath(crash::kFirst),
                             library::profile(crash::kFirst, "Ann Lee", "0"));
-    TestFolders::writeBytes(f.profilePath(crash::kSecond),
+    TestFolders::writeBytes(m_folders.profilePath(crash::kSecond),
                             library::profile(crash::kSecond, "Bo Yin", "0"));
-    m_states.append(stateOf(replay.programFolder()));
-    for (int step = 0; step <= kLastStep; ++step) {
-        QVERIFY2(crash::runOp(f, crash::opAt(step)), qPrintable(QString::number(step)));
-        m_states.append(stateOf(replay.programFolder()));
+    m_states.append(stateOf(m_lib.root()));
+    for (int step = 0; step < kSteps; ++step) {
+        QVERIFY2(crash::runOp(m_folders, crash::opAt(step)), qPrintable(QString::number(step)));
+        m_states.append(stateOf(m_lib.root()));
     }
+    const QString screen = m_lib.root() + QStringLiteral("/screen.json");
+    TestFolders::writeBytes(screen, R"({"screens": [{"name": "S", "width": 1024, "height": 768,
+                                    "logicalDpiX": 96, "logicalDpiY": 96, "depth": 24}]})");
+    qputenv("QUILLORY_SCREEN", QFile::encodeName(screen));
+    const QString conf = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Quillory/Quillory.conf";
+    QVERIFY(QDir().mkpath(QFileInfo(conf).path()));
+    TestFolders::writeBytes(conf, "[Paths]\nStats=" + QFile::encodeName(m_folders.stats) +
+                                      "\nProfiles=" + QFile::encodeName(m_folders.profiles) +
+                                      "\nLoaned=" + QFile::encodeName(m_folders.loaned) + "\n");
+}
 
-    TestFolders timed;
-    timed.makeAll();
-    put(timed.programFolder(), m_states[0]);
-    Child child(timed.programFolder(), 0, 11, kPauseMicroseconds);
-    QVERIFY(child.started());
-    QVERIFY(child.waitFor("B 0", 10000));
-    QElapsedTimer clock;
-    clock.start();
-    QVERIFY(child.waitFor("E 11", 60000));
-    m_writeMicroseconds = std::max<qint64>(clock.nsecsElapsed() / 1000 / 12 / 6, 20);
-    child.kill();
-    QCOMPARE(stateOf(timed.programFolder()), m_states[12]);
-    qInfo("one write takes about %lld us here", m_writeMicroseconds);
+// Finishes what a kill left, the way this round chooses; false when that way failed.
+bool TestCrashSafety::recover(int round, const State& killed, QString& how) {
+    const bool intent = killed.contains(QStringLiteral("loaned/") +
+                                        QFileInfo(records::intentPath(m_folders)).fileName());
+    if (round % 16 == 0 && pending(killed)) {
+        how = QStringLiteral("the real program's start");
+        Child start({program()}, QString());
+        QElapsedTimer clock;
+        clock.start();
+        while (pending(stateOf(m_lib.root())) && clock.elapsed() < kWaitMs)
+            sleepMicroseconds(2000);
+        return start.kill();
+    }
+    if (round % 4 == 1) {
+        how = QStringLiteral("check --repair");
+        return Child(tool(true), QString()).finish() == 0;
+    }
+    if (round % 8 == 2) {
+        how = QStringLiteral("the main window's start");
+        MainWindowHarness h(MainWindowHarness::MakeFolders);
+        restore(h.dir.root(), killed);
+        if (intent)
+            h.messages().answerOk();
+        if (!h.start() || h.messages().shown.size() != (intent ? 1 : 0) ||
+            (intent && !h.messages().lastText().contains(" has now been completed.")) ||
+            h.window->returnPanel().filLoaned->names() !=
+                records::RecordFile::list(h.folders().loaned)->names)
+            return false;
+        restore(m_lib.root(), stateOf(h.dir.root()));
+        return true;
+    }
+    how = QStringLiteral("the start's recovery");
+    lending::recoverAtStart(m_folders);
+    return true;
 }
 
 void TestCrashSafety::killedAnywhereLosesNothing() {
@@ -208,81 +274,80 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
                              : QRandomGenerator::system()->generate();
     qInfo("seed %u (set QUILLORY_CRASH_SEED to repeat)", seed);
     QRandomGenerator random(seed);
+    const QString root = m_lib.root();
+    const QByteArray rootBytes = QFile::encodeName(root);
 
-    // Kills by kind of step and by the write that was about to be made (0 intent record, 1 to 4
-    // the files, 5 the intent record's removal, 6 none yet).
-    int landed[2][7] = {};
-    int killed = 0, recoveriesKilled = 0, finished = 0, untouched = 0;
-    int tried = 0;
-    for (; killed + recoveriesKilled < kMinKills && tried < kMaxTries; ++tried) {
-        const int first =
-            tried % (kLastStep + 1); // the first cycle (no loan lists) and a later one
-        MainWindowHarness h(MainWindowHarness::MakeFolders);
-        const QString program = h.dir.programFolder();
-        put(program, m_states[first]);
-
-        const int aim = int(random.bounded(7));
-        Child child(program, first, first, kPauseMicroseconds);
-        QVERIFY(child.started());
-        QVERIFY(child.waitFor("B " + QByteArray::number(first), 10000));
-        if (aim < 6)
-            QVERIFY(child.waitFor("S " + QByteArray::number(aim), 10000));
-        sleepMicroseconds(qint64(random.bounded(kPauseMicroseconds + 2 * m_writeMicroseconds)));
-        if (!child.kill())
-            continue; // it finished first
-        ++killed;
-        int lastWrite = 6;
-        for (const QByteArray& line : child.lines()) {
-            QVERIFY2(!line.startsWith('X'), "a step failed in the child: " + line);
-            if (line.startsWith("S "))
-                lastWrite = line.mid(2).toInt();
-        }
-        ++landed[crash::opAt(first).lend ? 0 : 1][lastWrite];
-
-        // Every third time the next start is killed too, while it finishes the change.
-        const Folders f = crash::foldersIn(program);
-        if (tried % 3 == 0 && QFileInfo::exists(records::intentPath(f))) {
-            Child recovery(program, -1, -1, kPauseMicroseconds);
-            QVERIFY(recovery.started());
-            QVERIFY(recovery.waitFor("B 0", 10000));
-            sleepMicroseconds(qint64(random.bounded(4 * kPauseMicroseconds)));
-            recoveriesKilled += recovery.kill() ? 1 : 0;
+    // Kills by what was killed (0 lend, 1 return, 2 the program's recovery, 3 the tool's) and
+    // the last write it announced (-1: none yet, shifted by one).
+    int landed[4][8] = {};
+    int kills = 0, round = 0;
+    for (; kills < kKills && round < kMaxRounds; ++round) {
+        const int step = round % kSteps;
+        const int aim = (round / kSteps) % 7 - 1; // the write to wait for; -1: none
+        restore(root, m_states[step]);
+        {
+            Child child({QUILLORY_CRASH_CHILD, rootBytes, QByteArray::number(step),
+                         QByteArray::number(step)},
+                        root);
+            QVERIFY(child.waitFor("B " + QByteArray::number(step)));
+            if (aim >= 0)
+                QVERIFY(child.waitFor("S " + QByteArray::number(aim)));
+            sleepMicroseconds(random.bounded(2 * kPause));
+            const bool killed = child.kill();
+            QVERIFY2(!child.failed(), "a step failed in the child");
+            if (killed) {
+                ++kills;
+                ++landed[crash::opAt(step).lend ? 0 : 1][std::min(child.lastStep() + 1, 7)];
+            }
         }
 
-        // The next start: one message when it finished a change, none otherwise.
-        const bool pending = QFileInfo::exists(records::intentPath(f));
-        if (pending)
-            h.messages().answerOk();
-        QVERIFY(h.start());
-        QCOMPARE(h.messages().shown.size(), pending ? 1 : 0);
-        const State actual = stateOf(program);
-        const State& before = m_states[first];
-        const State& after = m_states[first + 1];
-        if (pending) {
-            QVERIFY2(h.messages().lastText().contains(" has now been completed."),
-                     qPrintable(h.messages().lastText()));
-            ++finished;
-            QCOMPARE(actual, after);
-        } else if (actual == before) {
-            ++untouched;
-        } else {
-            QCOMPARE(actual, after);
+        // Now and then the recovery is killed too, in the real program or the real tool.
+        const int recoveryKind = round % 20 == 3 ? 2 : round % 10 == 8 ? 3 : 0;
+        if (recoveryKind && pending(stateOf(root))) {
+            Child recovery(recoveryKind == 2 ? QList<QByteArray>{program()} : tool(true), root);
+            if (recovery.waitFor("S 0")) {
+                sleepMicroseconds(random.bounded(8 * kPause));
+                if (recovery.kill()) {
+                    ++kills;
+                    ++landed[recoveryKind][std::min(recovery.lastStep() + 1, 7)];
+                }
+            }
         }
-        QCOMPARE(h.window->returnPanel().filLoaned->names(),
-                 records::RecordFile::list(f.loaned)->names);
+
+        const State killed = stateOf(root);
+        QString how;
+        QVERIFY2(recover(round, killed, how), qPrintable(how));
+        const State now = stateOf(root);
+        const bool wasIntent = killed.contains(
+            QStringLiteral("loaned/") + QFileInfo(records::intentPath(m_folders)).fileName());
+        if (now != m_states[step + 1])
+            QVERIFY2(now == m_states[step] && !wasIntent,
+                     qPrintable(QStringLiteral("round %1, step %2, after %3: %4")
+                                    .arg(round)
+                                    .arg(step)
+                                    .arg(how, library::changed(m_states[step], now).join(u' '))));
+        const std::vector<tool::Finding> findings = tool::checkLibrary(m_folders);
+        QVERIFY2(findings.empty(), qPrintable(findings.empty() ? QString() : findings[0].text));
     }
+    QCOMPARE(Child(tool(false), QString()).finish(), 0);
 
-    qInfo("tries %d, kills %d (of them %d recoveries), finished at the next start %d, left as "
-          "before %d",
-          tried, killed + recoveriesKilled, recoveriesKilled, finished, untouched);
+    qInfo("rounds %d, kills %d", round, kills);
+    const char* names[] = {"lend", "return", "program recovery", "tool recovery"};
+    for (int kind = 0; kind < 4; ++kind)
+        qInfo("%s killed after write none/0/1/2/3/4/5/later: %d/%d/%d/%d/%d/%d/%d/%d", names[kind],
+              landed[kind][0], landed[kind][1], landed[kind][2], landed[kind][3], landed[kind][4],
+              landed[kind][5], landed[kind][6], landed[kind][7]);
+    QCOMPARE(kills, kKills);
     for (int kind = 0; kind < 2; ++kind)
-        qInfo("%s killed before write 0/1/2/3/4/5/none: %d/%d/%d/%d/%d/%d/%d",
-              kind == 0 ? "lend  " : "return", landed[kind][0], landed[kind][1], landed[kind][2],
-              landed[kind][3], landed[kind][4], landed[kind][5], landed[kind][6]);
-    QVERIFY2(killed + recoveriesKilled >= kMinKills, "not enough kills");
-    for (const auto& kind : landed)
-        for (int write = 0; write < 6; ++write)
-            QVERIFY2(kind[write] > 0, "some write of a sequence was never interrupted");
+        for (int write = 1; write <= 6; ++write)
+            QVERIFY2(landed[kind][write] >= kEachWriteAtLeast,
+                     qPrintable(QStringLiteral("%1 write %2").arg(names[kind]).arg(write - 1)));
+    for (int kind = 2; kind < 4; ++kind) {
+        int inside = 0;
+        for (int write = 1; write < 8; ++write)
+            inside += landed[kind][write];
+        QVERIFY2(inside >= kRecoveryAtLeast, names[kind]);
+    }
 }
 
 QTEST_MAIN(TestCrashSafety)
