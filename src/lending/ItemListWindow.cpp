@@ -1,7 +1,5 @@
 #include "lending/ItemListWindow.h"
 
-#include "platform/MessageService.h"
-#include "records/LoanList.h"
 #include "widgets/FittedLabel.h"
 #include "widgets/FormLayout.h"
 #include "widgets/Named.h"
@@ -13,8 +11,8 @@
 
 namespace quillory {
 
-ItemListWindow::ItemListWindow(MessageService& messages, const QString& loanListPath,
-                               const QString& borrowerName, QWidget* parent)
+ItemListWindow::ItemListWindow(const QString& borrowerName, const QStringList& titles,
+                               QWidget* parent)
     : QDialog(parent, Qt::Dialog) {
     setObjectName(kWindowKey);
     setWindowTitle(QStringLiteral("Item Loan List"));
@@ -41,14 +39,7 @@ ItemListWindow::ItemListWindow(MessageService& messages, const QString& loanList
     resize(360, 320);
 
     lblName->setText(borrowerName);
-    const records::Result<QStringList> list = records::readLoanList(loanListPath);
-    if (!list.ok()) {
-        messages.show(QStringLiteral("Sorry the borrower ") + borrowerName +
-                          QStringLiteral(" items list is not available."),
-                      QStringLiteral("Item List"), MsgIcon::Information);
-        return;
-    }
-    List1->addItems(list.value());
+    List1->addItems(titles);
 }
 
 } // namespace quillory

@@ -1,23 +1,11 @@
 #include "lending/LendingActions.h"
 
-#include "lending/Lending.h"
-
 #include "lending/BorrowDialog.h"
 #include "lending/ItemListWindow.h"
-#include "records/ItemRecord.h"
+#include "lending/LendingMessages.h"
 #include "widgets/MainContext.h"
 
-#include <QLabel>
-#include <QPushButton>
-
 namespace quillory::lending {
-
-namespace {
-const QString kDetailsNotAvailable =
-    QStringLiteral("Borrower Details not available for the item named:");
-const QString kCannotOpenItem = QStringLiteral(
-    "Quillory! QD cannot open the item! Please select an item listed in Item Data first.");
-} // namespace
 
 void borrowItem(MainContext& context) {
     const QString itemToLend = context.selectedItem();
@@ -29,39 +17,29 @@ void borrowItem(MainContext& context) {
 }
 
 void showBorrowerDetails(MainContext& context) {
-    const records::ItemRecord* shown = context.shownItem();
-    if (!shown || shown->status != records::kOnLoan) {
-        context.messages().show(kDetailsNotAvailable + QLatin1Char('\r') +
-                                    (shown ? shown->title : QString()),
-                                kAppTitle, MsgIcon::Information);
-        return;
-    }
-    const lending::BorrowerDetails details =
-        lending::borrowerDetails(context.folders(), context.selectedItem());
-    switch (details.kind) {
-    case lending::BorrowerDetails::Kind::Missing:
-        // Deleted behind the program's back: the panel stops showing it, without a word.
+    const DetailsView view =
+        borrowerDetailsView(context.folders(), context.shownItem(), context.selectedItem());
+    if (view.gone)
         context.itemGone();
-        return;
-    case lending::BorrowerDetails::Kind::Unreadable:
-        context.messages().show(kCannotOpenItem, QStringLiteral("Error"), MsgIcon::Information);
-        return;
-    case lending::BorrowerDetails::Kind::Shown:
-        context.messages().show(details.text, kAppTitle, MsgIcon::Information);
-        return;
-    }
+    if (view.message)
+        context.messages().show(*view.message);
 }
 
 void showItemList(MainContext& context) {
     const QString profileId = context.selectedProfile();
     if (profileId.isEmpty())
         return;
-    const QString path = context.folders().loanListPath(profileId);
+    // The list is read when the window opens; an open one is only brought forward.
+    if (context.raiseWindow(ItemListWindow::kWindowKey))
+        return;
     const records::ProfileRecord* shown = context.shownProfile();
     const QString name = shown ? shown->name : QString();
-    // The list is read when the window opens; an open one is only brought forward.
+    const TitlesView view = loanedTitles(context.folders(), profileId, name);
     context.showWindow(ItemListWindow::kWindowKey, [&] {
-        return new ItemListWindow(context.messages(), path, name, context.mainWidget());
+        auto* window = new ItemListWindow(name, view.titles, context.mainWidget());
+        if (view.message)
+            context.messages().show(*view.message);
+        return window;
     });
 }
 

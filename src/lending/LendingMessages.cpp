@@ -1,5 +1,7 @@
 #include "lending/LendingMessages.h"
 
+#include "records/ItemRecord.h"
+#include "records/LoanList.h"
 #include "records/LoanRecord.h"
 
 namespace quillory::lending {
@@ -159,6 +161,46 @@ ReturnView loanClicked(const Folders& folders, const QString& itemFileName,
     else
         view.message = cannotOpen;
     return view;
+}
+
+DetailsView borrowerDetailsView(const Folders& folders, const records::ItemRecord* shown,
+                                const QString& itemFileName) {
+    DetailsView view;
+    if (!shown || shown->status != records::kOnLoan) {
+        view.message = Message{QStringLiteral("Borrower Details not available for the item named:"
+                                              "\r") +
+                                   (shown ? shown->title : QString()),
+                               kAppTitle, MsgIcon::Information};
+        return view;
+    }
+    const BorrowerDetails details = borrowerDetails(folders, itemFileName);
+    switch (details.kind) {
+    case BorrowerDetails::Kind::Missing:
+        // Deleted behind the program's back: the panel stops showing it, without a word.
+        view.gone = true;
+        break;
+    case BorrowerDetails::Kind::Unreadable:
+        view.message = Message{QStringLiteral("Quillory! QD cannot open the item! Please select "
+                                              "an item listed in Item Data first."),
+                               kErrorTitle, MsgIcon::Information};
+        break;
+    case BorrowerDetails::Kind::Shown:
+        view.message = Message{details.text, kAppTitle, MsgIcon::Information};
+        break;
+    }
+    return view;
+}
+
+TitlesView loanedTitles(const Folders& folders, const QString& profileId,
+                        const QString& borrowerName) {
+    const records::Result<QStringList> list =
+        records::readLoanList(folders.loanListPath(profileId));
+    if (list.ok())
+        return TitlesView{list.value(), std::nullopt};
+    return TitlesView{{},
+                      Message{QStringLiteral("Sorry the borrower ") + borrowerName +
+                                  QStringLiteral(" items list is not available."),
+                              QStringLiteral("Item List"), MsgIcon::Information}};
 }
 
 std::optional<Message> recoveryMessage(const records::RecoveryResult& result) {

@@ -2,9 +2,11 @@
 
 #include "lending/Lending.h"
 #include "platform/MessageService.h"
+#include "records/ItemRecord.h"
 #include "records/RecordChange.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace quillory::lending {
@@ -32,6 +34,24 @@ ReturnView loanClicked(const Folders& folders, const QString& itemFileName,
                        const QString& sessionDate);
 // The note while a repair works.
 QString updatingNote();
+
+// What "Borrower Details" shows for the item on show (null when none is): who has it, or why
+// no one can be named. `gone`: the record vanished and the item panel stops showing it.
+struct DetailsView {
+    std::optional<Message> message;
+    bool gone = false;
+};
+DetailsView borrowerDetailsView(const Folders& folders, const records::ItemRecord* shown,
+                                const QString& itemFileName);
+
+// The titles the item list window shows for a borrower, read from the loan list; a list that
+// cannot be read gives no titles and the message naming the borrower.
+struct TitlesView {
+    QStringList titles;
+    std::optional<Message> message;
+};
+TitlesView loanedTitles(const Folders& folders, const QString& profileId,
+                        const QString& borrowerName);
 
 // The one message after a start that found a loan or return stopped part-way.
 std::optional<Message> recoveryMessage(const records::RecoveryResult& result);

@@ -78,7 +78,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void buildMenus();
     void buildStatusBar();
     void wireActions();
     void updateClockAndLocks();

@@ -4,6 +4,13 @@
 
 namespace quillory::test {
 
+ScriptedMessages::~ScriptedMessages() {
+    if (!answers.isEmpty() && !QTest::currentTestFailed())
+        QTest::qFail(qPrintable(QString::number(answers.size()) +
+                                QStringLiteral(" queued answer(s) never used")),
+                     __FILE__, __LINE__);
+}
+
 MsgAnswer ScriptedMessages::show(const Message& message) {
     shown.append(message);
     if (!answers.isEmpty())

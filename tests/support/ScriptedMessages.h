@@ -8,9 +8,11 @@
 namespace quillory::test {
 
 // Message boxes answered in advance. Every box shown is recorded; a box for which no answer was
-// queued fails the running test (and is answered with its safest choice: OK, Cancel or No).
+// queued fails the running test (and is answered with its safest choice: OK, Cancel or No), and
+// so does an answer still queued when the double goes: a box the test expected never came.
 class ScriptedMessages : public MessageService {
 public:
+    ~ScriptedMessages() override;
     using MessageService::show;
     MsgAnswer show(const Message& message) override;
 
