@@ -244,6 +244,21 @@ def is_killed(status):
     return status.startswith("killed")
 
 
+def show(path, markdown):
+    rows = read_results(path)
+    if markdown:
+        print("| id | area | status | tests that failed | test functions that failed |")
+        print("|---|---|---|---|---|")
+        for r in rows.values():
+            print(f"| {r['id']} | {r['area']} | {r['status']} | {r['tests'].replace(',', ', ')} | "
+                  f"{r.get('functions', '').replace(',', ', ')} |")
+    else:
+        for r in rows.values():
+            print(f"{r['id']:<24} {r['area']:<10} {r['status']:<18} {r['tests'] or r.get('detail', '')}")
+    killed = sum(1 for r in rows.values() if is_killed(r["status"]))
+    print(f"\nmutation score: {killed}/{len(rows)}")
+
+
 def compare(a_path, b_path, markdown):
     a, b = read_results(a_path), read_results(b_path)
     ids = list(a) + [i for i in b if i not in a]
@@ -287,11 +302,16 @@ def main():
                    help="only check that each selected snippet occurs exactly once at --rev")
     p.add_argument("--compare", nargs=2, metavar=("A.tsv", "B.tsv"),
                    help="list the mutants killed in run A but not in run B")
-    p.add_argument("--markdown", action="store_true", help="with --compare: the two tables side by side")
+    p.add_argument("--show", metavar="A.tsv", help="print the table of a results file")
+    p.add_argument("--markdown", action="store_true",
+                   help="with --show or --compare: Markdown tables (--compare: side by side)")
     args = p.parse_args()
 
     if args.compare:
         sys.exit(compare(*args.compare, args.markdown))
+    if args.show:
+        show(args.show, args.markdown)
+        return
 
     mutants = parse_mutants(args.mutants)
     if args.only:
