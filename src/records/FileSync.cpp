@@ -1,5 +1,7 @@
 #include "records/FileSync.h"
 
+#include "records/FileNames.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -81,7 +83,10 @@ bool replaceFile(const QString& from, const QString& to, QString* error) {
     setError(error, QStringLiteral("the system refused to rename the file"));
     return false;
 #else
-    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+    // The target by its bytes: a record listed under a name that is not UTF-8 is replaced as it
+    // is, not joined by a second file under the UTF-8 spelling.
+    const QByteArray target = records::FileNames::encodePath(to);
+    if (::rename(QFile::encodeName(from).constData(), target.constData()) == 0)
         return true;
     setError(error, systemWords(errno));
     return false;

@@ -1,8 +1,8 @@
 #include "records/RecordFile.h"
 
-#include "records/FileSync.h"
 #include "records/Cp1252.h"
 #include "records/FileNames.h"
+#include "records/FileSync.h"
 #include "records/FolderIndex.h"
 
 #include <QDir>
@@ -15,6 +15,7 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -107,9 +108,20 @@ QString temporaryPath(const QString& folder) {
 }
 
 Result<> saveBytes(const QString& path, const QByteArray& bytes) {
+#ifdef Q_OS_UNIX
+    // By its bytes: a record listed under a name that is not UTF-8 is replaced, not doubled.
+    const QByteArray native = FileNames::encodePath(path);
+    struct stat st;
+    const bool present = lstat(native.constData(), &st) == 0;
+    const bool link = present && S_ISLNK(st.st_mode);
+#else
+    const QFileInfo info(path);
+    const bool link = info.isSymLink();
+    const QFile::Permissions keep = info.exists() ? info.permissions() : QFile::Permissions();
+#endif
     // A link is not a record (no list shows one), and writing through it would change whatever
     // it points at, outside the data folders.
-    if (QFileInfo(path).isSymLink())
+    if (link)
         return Error{FileError::NotAFile, QStringLiteral("it is a link to another file")};
     const QString folder = folderOf(path);
     QFile file;
@@ -123,16 +135,21 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes) {
         return Error{FileError::WriteFailed, file.errorString()};
     // Old or new, nothing between: the bytes go to the temporary file, which reaches the disk
     // before it takes the record's name; the folder is synced so the new name survives too.
-    const QFile::Permissions keep =
-        QFileInfo::exists(path) ? QFile::permissions(path) : QFile::Permissions();
     QString why;
     bool ok = file.write(bytes) == bytes.size() && file.flush();
     if (!ok)
         why = file.errorString();
+#ifdef Q_OS_UNIX
+    // The record keeps the access rights it had.
+    if (ok && present)
+        ::fchmod(file.handle(), st.st_mode & 07777);
+#endif
     ok = ok && syncFile(file, &why);
     file.close();
+#ifndef Q_OS_UNIX
     if (ok && keep)
         file.setPermissions(keep);
+#endif
     ok = ok && replaceFile(file.fileName(), path, &why);
     if (!ok) {
         QFile::remove(file.fileName());
@@ -142,6 +159,57 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes) {
         return Error{FileError::WriteFailed, why};
     return {};
 }
+
+#ifdef Q_OS_UNIX
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Temporaries of older runs were named by the record and six random letters ("Dune.QxTbWe").
+// No record looks like that: item, loan and profile names have no dot, and a loan list ends in
+// ".lst", three letters; the intent record and our own temporaries start with a dot. A person's
+// copy beside a record ("Dune.backup") could; its extension is a word, all in one case or
+// capitalised, which six random letters are only about one time in thirteen, so such a name is
+// left alone: a leftover kept costs nothing, a person's copy removed is lost.
+bool isOlderTemporaryName(QByteArrayView name) {
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot < 1 || name.size() - dot != 7 || name.front() == '.')
+        return false;
+    const QByteArrayView suffix = name.sliced(dot + 1);
+    const QByteArrayView base = name.first(dot);
+    bool lower = true, upper = true;
+    for (qsizetype i = 0; i < suffix.size(); ++i) {
+        const char c = suffix[i];
+        if (!isLetter(c))
+            return false;
+        lower = lower && (i == 0 || (c >= 'a' && c <= 'z'));
+        upper = upper && c >= 'A' && c <= 'Z';
+    }
+    if (lower || upper)
+        return false; // a word: "backup", "Backup", "BACKUP", or the first letter either way
+    const qsizetype baseDot = base.indexOf('.');
+    return baseDot < 0 || (base.sliced(baseDot) == ".lst");
+}
+
+// Calls `found` with the raw name of every leftover temporary in the folder.
+template <typename F> void forEachLeftover(const QString& folder, F found) {
+    QByteArray native = QFile::encodeName(folder);
+    if (!native.endsWith('/'))
+        native += '/';
+    const QByteArray ours = QFile::encodeName(RecordFile::kTemporaryPrefix);
+    DIR* dir = opendir(native.constData());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
+        if (!name.startsWith(ours) && !isOlderTemporaryName(name))
+            continue;
+        if (isPlainFile(native + name.toByteArray()))
+            found(native, name.toByteArray());
+    }
+    closedir(dir);
+}
+#endif
 
 } // namespace
 
@@ -247,19 +315,31 @@ Result<QByteArray> RecordFile::readBytes(const QString& path) {
 
 QStringList RecordFile::leftovers(const QString& folder) {
     QStringList names;
+#ifdef Q_OS_UNIX
+    forEachLeftover(folder, [&](const QByteArray&, const QByteArray& name) {
+        names.append(FileNames::decode(name));
+    });
+#else
     QDirIterator it(folder, {kTemporaryPrefix + QLatin1Char('*')},
                     QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
     while (it.hasNext()) {
         it.next();
         names.append(it.fileName());
     }
+#endif
     return names;
 }
 
 int RecordFile::removeLeftovers(const QString& folder) {
     int removed = 0;
+#ifdef Q_OS_UNIX
+    forEachLeftover(folder, [&](const QByteArray& native, const QByteArray& name) {
+        removed += ::unlink((native + name).constData()) == 0 ? 1 : 0;
+    });
+#else
     for (const QString& name : leftovers(folder))
         removed += QFile::remove(folder + QLatin1Char('/') + name) ? 1 : 0;
+#endif
     if (removed > 0)
         syncFolder(folder);
     return removed;

@@ -251,6 +251,9 @@ void TstToolData::check_data() {
     QTest::newRow("killed write") << "put stats/.quillory-tmp-0123abcd Du"
                                   << "leftover-temporary"
                                   << "lent";
+    QTest::newRow("killed write, older run") << "put stats/Emma.QxTbWe Du"
+                                             << "leftover-temporary"
+                                             << "lent";
     QTest::newRow("stopped change") << "intent"
                                     << "unfinished-change"
                                     << "any";
@@ -300,6 +303,7 @@ void TstToolData::check() {
     const auto unlent = lib.snapshot();
     QCOMPARE(lending::lend(f, u"Dune"_qs, u"4821937Q"_qs, kDate).outcome,
              lending::LendOutcome::Lent);
+    TestFolders::writeBytes(f.stats + u"Dune.backup"_qs, "Du"); // a person's copy, never touched
     QVERIFY(checkLibrary(f).empty());
     const auto lent = lib.snapshot();
 
