@@ -34,8 +34,14 @@ WriteBlocker::~WriteBlocker() {
         ::umount2(QFile::encodeName(m_folder).constData(), MNT_DETACH);
 }
 
-void WriteBlocker::block() {
+void WriteBlocker::block(bool readOnly) {
     const bool again = std::exchange(m_blocked, true);
+    if (m_mode == Mode::FullDisk && readOnly) {
+        // Deletes too: the whole small file system becomes read-only.
+        m_remounted = ::mount(nullptr, QFile::encodeName(m_folder).constData(), nullptr,
+                              MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+        return;
+    }
     if (m_mode == Mode::ReadOnly && !again) {
         for (const QString& folder : m_folders)
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
@@ -61,7 +67,10 @@ void WriteBlocker::release() {
     if (!m_blocked)
         return;
     m_blocked = false;
-    if (m_mode == Mode::ReadOnly) {
+    if (std::exchange(m_remounted, false)) {
+        ::mount(nullptr, QFile::encodeName(m_folder).constData(), nullptr,
+                MS_REMOUNT | MS_NOSUID | MS_NODEV, nullptr);
+    } else if (m_mode == Mode::ReadOnly) {
         for (const QString& folder : m_folders)
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                               QFileDevice::ExeOwner);

@@ -7,9 +7,9 @@ namespace quillory::test {
 
 // Makes writes into a folder fail on demand, the way a full disk or a locked-down share does.
 // As root (where permissions stop nothing) a small in-memory file system is mounted on the
-// folder and block() fills it to the last byte; otherwise block() makes the given folders
-// read-only. Construct it on an empty folder before any file goes in; destroy it before the
-// folder is removed.
+// folder and block() fills it to the last byte (or, to stop deletes too, makes it read-only);
+// otherwise block() makes the given folders read-only. Construct it on an empty folder before any
+// file goes in; destroy it before the folder is removed.
 class WriteBlocker {
 public:
     enum class Mode { Unavailable, FullDisk, ReadOnly };
@@ -22,15 +22,12 @@ public:
     Mode mode() const { return m_mode; }
     // Why writes cannot be made to fail here (for QSKIP), when mode() is Unavailable.
     QString whyUnavailable() const { return m_why; }
-    // A full disk still lets files be deleted; a read-only folder does not.
-    bool deletesWhenBlocked() const { return m_mode == Mode::FullDisk; }
-
     // The folders made read-only in ReadOnly mode (the full disk covers everything below).
     void setFolders(const QStringList& folders) { m_folders = folders; }
-    // Stops writes; on a full disk, calling it again fills what deletions freed meanwhile.
-    void block();
+    // Stops writes (and with readOnly, deletes); on a full disk, calling it again fills what
+    // deletions freed meanwhile.
+    void block(bool readOnly = false);
     void release();
-    bool blocked() const { return m_blocked; }
     // The name of the file that fills the disk (hidden, so no list shows it).
     static QString fillerName() { return QStringLiteral(".filler"); }
 
@@ -40,6 +37,7 @@ private:
     Mode m_mode = Mode::Unavailable;
     QString m_why;
     bool m_blocked = false;
+    bool m_remounted = false;
 };
 
 } // namespace quillory::test

@@ -5,7 +5,6 @@
 // or the start's recovery alone. Afterwards the four files are byte for byte as before the step
 // or as after it, nothing else is left in the folders, and the check finds nothing.
 #include "CrashSequence.h"
-#include "LibraryFiles.h"
 
 #include "lending/ReturnPanel.h"
 #include "records/RecordChange.h"
@@ -36,7 +35,7 @@ namespace crash = quillory::test::crash;
 namespace {
 
 // Relative path ("stats/Dune") to bytes, for every entry of the three data folders.
-using State = QMap<QString, QByteArray>;
+using State = Files;
 
 constexpr int kSteps = 12;            // twice round the six-step cycle: the second has loan lists
 constexpr int kKills = 500;           // a fixed budget of kills, whatever the machine's load
@@ -50,7 +49,7 @@ State stateOf(const QString& root) {
     State state;
     for (const char* sub : {"profiles", "stats", "loaned"}) {
         const QString folder = root + QLatin1Char('/') + QLatin1String(sub);
-        for (const QString& name : library::entries(folder))
+        for (const QString& name : TestFolders::entries(folder))
             state.insert(QLatin1String(sub) + QLatin1Char('/') + name,
                          TestFolders::readBytes(folder + QLatin1Char('/') + name));
     }
@@ -211,11 +210,9 @@ void TestCrashSafety::initTestCase() {
     for (const QString& title : {QStringLiteral("Dune"), QStringLiteral("Emma"),
                                  QStringLiteral("Gone with the Wind (2nd ed.)")})
         TestFolders::writeBytes(m_folders.itemPath(records::itemFileName(title)),
-                                library::item(title));
-    TestFolders::writeBytes(m_folders.profilePath(crash::kFirst),
-                            library::profile(crash::kFirst, "Ann Lee", "0"));
-    TestFolders::writeBytes(m_folders.profilePath(crash::kSecond),
-                            library::profile(crash::kSecond, "Bo Yin", "0"));
+                                TestFolders::crlf(rec::item(title)));
+    for (const QString& id : {crash::kFirst, crash::kSecond})
+        TestFolders::writeBytes(m_folders.profilePath(id), TestFolders::crlf(rec::profile(id)));
     m_states.append(stateOf(m_lib.root()));
     for (int step = 0; step < kSteps; ++step) {
         QVERIFY2(crash::runOp(m_folders, crash::opAt(step)), qPrintable(QString::number(step)));
@@ -321,11 +318,12 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         const bool wasIntent = killed.contains(
             QStringLiteral("loaned/") + QFileInfo(records::intentPath(m_folders)).fileName());
         if (now != m_states[step + 1])
-            QVERIFY2(now == m_states[step] && !wasIntent,
-                     qPrintable(QStringLiteral("round %1, step %2, after %3: %4")
-                                    .arg(round)
-                                    .arg(step)
-                                    .arg(how, library::changed(m_states[step], now).join(u' '))));
+            QVERIFY2(
+                now == m_states[step] && !wasIntent,
+                qPrintable(QStringLiteral("round %1, step %2, after %3: %4")
+                               .arg(round)
+                               .arg(step)
+                               .arg(how, TestFolders::changed(m_states[step], now).join(u' '))));
         const std::vector<tool::Finding> findings = tool::checkLibrary(m_folders);
         QVERIFY2(findings.empty(), qPrintable(findings.empty() ? QString() : findings[0].text));
     }

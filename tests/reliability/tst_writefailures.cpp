@@ -1,7 +1,6 @@
 // Writes that the system refuses: a disk that is full (or, for a user the permissions stop, a
 // read-only folder). Every operation that writes must say so, and leave the record it could not
 // write as it was, byte for byte, with no temporary file beside it.
-#include "LibraryFiles.h"
 #include "WriteBlocker.h"
 
 #include "borrowers/Borrowers.h"
@@ -19,14 +18,14 @@
 
 using namespace quillory;
 using namespace quillory::test;
-using namespace quillory::test::library;
+using namespace quillory::test::rec;
 
 namespace {
 
-const QString kId = QStringLiteral("4821937Q");
 const QString kIdle = QStringLiteral("1234567A"); // a borrower with nothing on loan
 
-// The three data folders on a file system whose writes can be stopped.
+// The three data folders on a file system whose writes can be stopped: Dune available, Emma and
+// Ivanhoe on Ann's list (two loans before this one), and a borrower with nothing on loan.
 struct BlockedLibrary {
     QTemporaryDir dir;
     std::unique_ptr<WriteBlocker> blocker; // after dir: unmounted before dir goes
@@ -34,40 +33,21 @@ struct BlockedLibrary {
 
     BlockedLibrary() : blocker(std::make_unique<WriteBlocker>(dir.path())) {
         const QString base = dir.path() + QLatin1Char('/');
-        f = Folders{base + QStringLiteral("profiles/"), base + QStringLiteral("stats/"),
-                    base + QStringLiteral("loaned/")};
+        f = Folders{base + "profiles/", base + "stats/", base + "loaned/"};
         for (const QString& folder : {f.profiles, f.stats, f.loaned, config()})
             QDir().mkpath(folder);
         blocker->setFolders({f.profiles, f.stats, f.loaned, config()});
-        fill(*this);
+        fill(f);
     }
-    // Dune available, Emma and Ivanhoe on the borrower's list (two loans before this one).
-    static void fill(const BlockedLibrary& lib) { put(lib.f); }
-    static void put(const Folders& f) {
-        TestFolders::writeBytes(f.itemPath(QStringLiteral("Dune")), item(QStringLiteral("Dune")));
-        TestFolders::writeBytes(f.profilePath(kId), profile(kId, QStringLiteral("Ann Lee"), " 2 "));
+    static void fill(const Folders& f) {
+        TestFolders::writeBytes(f.itemPath("Dune"), TestFolders::crlf(item("Dune")));
+        TestFolders::writeBytes(f.profilePath(kId), TestFolders::crlf(profile(kId, " 2 ")));
         TestFolders::writeBytes(f.loanListPath(kId), "Emma\r\nIvanhoe\r\n");
-        TestFolders::writeBytes(f.profilePath(kIdle),
-                                profile(kIdle, QStringLiteral("Bo Yin"), "0"));
+        TestFolders::writeBytes(f.profilePath(kIdle), TestFolders::crlf(profile(kIdle)));
     }
-    // Where the settings file is kept.
     QString config() const { return dir.path() + QStringLiteral("/config"); }
-    QStringList fourPaths() const {
-        return {f.itemPath(QStringLiteral("Dune")), f.loanPath(QStringLiteral("Dune")),
-                f.profilePath(kId), f.loanListPath(kId)};
-    }
-    // Every entry of the three folders: no temporary file may be left in any of them.
-    QStringList allEntries() const {
-        return entries(f.profiles) + entries(f.stats) + entries(f.loaned);
-    }
+    Files files() const { return TestFolders::filesUnder(dir.path()); }
 };
-
-QList<QByteArray> contents(const QStringList& paths) {
-    QList<QByteArray> list;
-    for (const QString& path : paths)
-        list.append(bytesOrNull(path));
-    return list;
-}
 
 } // namespace
 
@@ -152,20 +132,20 @@ void TestWriteFailures::eachStepFailing() {
         QSKIP(qPrintable(lib.blocker->whyUnavailable()));
     if (returning)
         QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
-    const auto before = snapshot(lib.dir.path());
+    const Files before = lib.files();
 
     // The same change where nothing fails gives the new content of each file.
     TestFolders twin;
     twin.makeAll();
-    BlockedLibrary::put(twin.folders());
+    BlockedLibrary::fill(twin.folders());
     QCOMPARE(lending::lend(twin.folders(), "Dune", kId, kToday).outcome,
              lending::LendOutcome::Lent);
     if (returning)
         QCOMPARE(lending::returnItem(twin.folders(), "Dune", kId, kToday).outcome,
                  lending::ReturnOutcome::Returned);
 
-    const QStringList paths = lib.fourPaths();
-    const QString folder = QDir::cleanPath(QFileInfo(paths[std::max(step, 1) - 1]).path());
+    const QStringList paths{lib.f.stats, lib.f.loaned, lib.f.profiles, lib.f.profiles};
+    const QString folder = QDir::cleanPath(paths[std::max(step, 1) - 1]);
     StopBeforeWrite store(
         step,
         [&] {
@@ -200,7 +180,7 @@ void TestWriteFailures::eachStepFailing() {
     QVERIFY2(!message->text.contains("Profile ID"), qPrintable(message->text));
     if (cause != Cause::StaysBlocked) {
         QVERIFY2(message->text.endsWith("Nothing was changed."), qPrintable(message->text));
-        QCOMPARE(changed(before, snapshot(lib.dir.path())), QStringList());
+        QCOMPARE(TestFolders::changed(before, lib.files()), QStringList());
         return;
     }
     QVERIFY2(message->text.endsWith("completes or undoes the change."), qPrintable(message->text));
@@ -213,12 +193,7 @@ void TestWriteFailures::eachStepFailing() {
                                         : "Quillory! QD was stopped while lending the item Dune "
                                           "to the borrower 4821937Q.\rThe loan has now been "
                                           "completed.");
-    QCOMPARE(contents(paths),
-             contents({twin.folders().itemPath("Dune"), twin.folders().loanPath("Dune"),
-                       twin.folders().profilePath(kId), twin.folders().loanListPath(kId)}));
-    QCOMPARE(lib.allEntries(),
-             QStringList(entries(twin.folders().profiles) + entries(twin.folders().stats) +
-                         entries(twin.folders().loaned)));
+    QCOMPARE(lib.files(), twin.snapshot());
 }
 
 void TestWriteFailures::everyWriterReports_data() {
@@ -243,8 +218,6 @@ void TestWriteFailures::everyWriterReports() {
     BlockedLibrary lib;
     if (lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
         QSKIP(qPrintable(lib.blocker->whyUnavailable()));
-    if (deletes && lib.blocker->deletesWhenBlocked())
-        QSKIP("a full disk still lets a file be deleted; only a read-only folder stops this");
     const Folders& f = lib.f;
     const QLocale locale(QLocale::English, QLocale::UnitedStates);
     const items::ItemFields fields{"Emma", "English", "9.99", "N.A.", "N.A."};
@@ -252,13 +225,11 @@ void TestWriteFailures::everyWriterReports() {
     const QString ini = lib.config() + "/Quillory.conf";
     TestFolders::writeBytes(ini, "[Paths]\nstats=" + f.stats.toUtf8() + "\n");
     TestFolders::writeBytes(f.loanPath("Dune"), "Dune\r\n"); // a loan record that lost lines
-    TestFolders::writeBytes(f.itemPath("Dune"),
-                            item("Dune").replace("Available", "ON LOAN") +
-                                TestFolders::crlf({kId, "Ann Lee", "555 0101", "-", " 3 "}));
-    TestFolders::writeBytes(f.itemPath("Ivanhoe"), item("Ivanhoe"));
-    const auto before = snapshot(lib.dir.path());
+    TestFolders::writeBytes(f.itemPath("Dune"), TestFolders::crlf(lentItem("Dune", " 3 ")));
+    TestFolders::writeBytes(f.itemPath("Ivanhoe"), TestFolders::crlf(item("Ivanhoe")));
+    const Files before = lib.files();
 
-    lib.blocker->block();
+    lib.blocker->block(deletes);
     QString report; // what the person at the desk is told
     if (op == "new item") {
         const items::CreateOutcome o = items::createItem(f, kToday, fields, locale);
@@ -309,7 +280,7 @@ void TestWriteFailures::everyWriterReports() {
     lib.blocker->release();
 
     QVERIFY2(!report.trimmed().isEmpty(), "the failure is reported");
-    QCOMPARE(changed(before, snapshot(lib.dir.path())), QStringList());
+    QCOMPARE(TestFolders::changed(before, lib.files()), QStringList());
 }
 
 QTEST_MAIN(TestWriteFailures)

@@ -2,10 +2,10 @@
 
 #include "records/Cp1252.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QMap>
 
 namespace quillory::test {
 
@@ -19,9 +19,8 @@ Folders TestFolders::folders() const {
 
 void TestFolders::makeAll() const {
     const Folders f = folders();
-    QDir().mkpath(f.profiles);
-    QDir().mkpath(f.stats);
-    QDir().mkpath(f.loaned);
+    for (const QString& folder : {f.profiles, f.stats, f.loaned})
+        QDir().mkpath(folder);
 }
 
 void TestFolders::writeBytes(const QString& path, const QByteArray& bytes) {
@@ -37,6 +36,35 @@ QByteArray TestFolders::readBytes(const QString& path) {
     return file.readAll();
 }
 
+void TestFolders::put(const QString& path, const QByteArray& bytes) {
+    if (bytes.isNull())
+        QFile::remove(path);
+    else
+        writeBytes(path, bytes);
+}
+
+void TestFolders::make(const QString& path, const QByteArray& what) {
+    QFile::remove(path);
+    QDir(path).removeRecursively();
+    if (what == "<folder>") {
+        QDir().mkpath(path);
+    } else if (what == "<link>") {
+        const QString outside = QFileInfo(path).absolutePath() + QStringLiteral("/../outside");
+        writeBytes(outside, "Dune\r\nSecret\r\n");
+        QFile::link(QStringLiteral("../outside"), path);
+    } else if (what == "<200 MB>") {
+        QFile big(path);
+        if (big.open(QIODevice::WriteOnly))
+            big.resize(200LL << 20);
+    } else {
+        put(path, what);
+    }
+}
+
+QByteArray TestFolders::bytesOrNull(const QString& path) {
+    return QFileInfo(path).isFile() ? readBytes(path) : QByteArray();
+}
+
 QByteArray TestFolders::crlf(const QStringList& lines) {
     QByteArray out;
     for (const QString& line : lines) {
@@ -47,15 +75,39 @@ QByteArray TestFolders::crlf(const QStringList& lines) {
     return out;
 }
 
-QMap<QString, QByteArray> TestFolders::snapshot() const {
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root(), QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
+QStringList TestFolders::entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+Files TestFolders::filesUnder(const QString& root) {
+    Files files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        files.insert(QDir(root()).relativeFilePath(path), readBytes(path));
+        const QFileInfo info = it.fileInfo();
+        QByteArray content;
+        if (info.isSymLink())
+            content = "link to " + info.symLinkTarget().toUtf8();
+        else if (info.size() > (1 << 20))
+            content = "size " + QByteArray::number(info.size()) + " time " +
+                      QByteArray::number(info.lastModified().toMSecsSinceEpoch());
+        else
+            content = readBytes(path);
+        files.insert(QDir(root).relativeFilePath(path), content);
     }
     return files;
+}
+
+QStringList TestFolders::changed(const Files& before, const Files& after) {
+    QStringList names;
+    for (const QString& key : before.keys() + after.keys())
+        if ((before.contains(key) != after.contains(key) ||
+             before.value(key) != after.value(key)) &&
+            !names.contains(key))
+            names.append(key);
+    names.sort();
+    return names;
 }
 
 } // namespace quillory::test
