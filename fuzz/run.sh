@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets with clang and runs each for a bounded time over its seed corpus.
+# Builds the fuzz driver with clang and runs each reader for a bounded time over its seed corpus.
 #   fuzz/run.sh SECONDS [TARGET...]     e.g. fuzz/run.sh 60, fuzz/run.sh 10 fuzz_item_record
 # SECONDS=0 only replays the seed corpora. Any crash, leak, sanitizer report or broken
 # expectation fails the run; the input that caused it is kept in $BUILD_DIR/fuzz-artifacts.
@@ -24,16 +24,9 @@ targets=("$@")
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
     -DQUILLORY_FUZZ=ON -DQUILLORY_TESTS=OFF -DQUILLORY_BENCH=OFF >/dev/null
-cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+cmake --build "$build" -j "$jobs" --target fuzz_readers
 
 mkdir -p "$build/fuzz-artifacts" "$build/fuzz-logs"
-# The files the targets write for each input: in memory when the system has /dev/shm.
-if [[ -d /dev/shm && -w /dev/shm ]]; then
-    export QUILLORY_FUZZ_SCRATCH=/dev/shm/quillory-fuzz-run-$$
-else
-    export QUILLORY_FUZZ_SCRATCH=$build/fuzz-scratch
-fi
-trap 'rm -rf "$QUILLORY_FUZZ_SCRATCH"' EXIT
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
@@ -50,7 +43,7 @@ for target in "${targets[@]}"; do
     fi
     echo "== $target (${seconds}s)"
     set +e
-    "$build/fuzz/$target" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
+    QUILLORY_FUZZ_READER=$target "$build/fuzz/fuzz_readers" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
         -dict="$root/fuzz/records.dict" -print_final_stats=1 \
         -artifact_prefix="$build/fuzz-artifacts/$target-" "$work" "$seeds" >"$log" 2>&1
     rc=$?
