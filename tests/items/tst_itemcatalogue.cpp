@@ -1,5 +1,4 @@
 #include "items/ItemCatalogue.h"
-#include "records/Cp1252.h"
 #include "records/ItemRecord.h"
 #include "support/TestFolders.h"
 
@@ -9,7 +8,8 @@
 using namespace quillory;
 using namespace quillory::items;
 using namespace quillory::records;
-using quillory::test::TestFolders;
+using namespace quillory::test;
+using K = quillory::items::CreateOutcome::Kind;
 
 namespace {
 
@@ -24,17 +24,14 @@ QStringList listOf(const ItemFields& f) {
     return {f.title, f.language, f.price, f.serialNumber, f.publisher};
 }
 
-QStringList files(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::Dirs | QDir::NoDotAndDotDot);
-}
-
 } // namespace
 
 class TestItemCatalogue : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void nameRuleReplacesExactlyTheTwentyEight();
+    void fileNames_data();
+    void fileNames();
     void recordShapesByteForByte();
     void numericPrice_data();
     void numericPrice();
@@ -42,30 +39,28 @@ private Q_SLOTS:
     void titleNameProblems();
     void nextItemPreparation_data();
     void nextItemPreparation();
-    void createRefusalsInOrderWriteNothing_data();
-    void createRefusalsInOrderWriteNothing();
-    void createWritesRecord_data();
-    void createWritesRecord();
-    void duplicatesAreRefused_data();
-    void duplicatesAreRefused();
+    void create_data();
+    void create();
     void editRefusals_data();
     void editRefusals();
 };
 
-void TestItemCatalogue::nameRuleReplacesExactlyTheTwentyEight() {
-    const QString replaced = QStringLiteral("!@#$%^&*()-+=\\/|.?~`><{}[]:;");
-    QCOMPARE(replaced.size(), 28);
-    // Every character a record can hold: the 28 become "_", all others stay.
-    const QString all = Cp1252::decode(QByteArray::fromStdString([] {
-        std::string bytes;
-        for (int b = 1; b < 256; ++b)
-            bytes += char(b);
-        return bytes;
-    }()));
-    for (const QChar c : all) {
-        const QString expected = replaced.contains(c) ? QStringLiteral("_") : QString(c);
-        QCOMPARE(itemFileName(QString(c)), expected);
-    }
+void TestItemCatalogue::fileNames_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("fileName");
+    QTest::newRow("edition") << "Gone with the Wind (2nd ed.)"
+                             << "Gone with the Wind _2nd ed__";
+    QTest::newRow("signs") << "a!b@c#d$e%f^g&h*i"
+                           << "a_b_c_d_e_f_g_h_i";
+    QTest::newRow("more signs") << "-+=\\/|.?~`><{}[]:;" << QString(18, u'_');
+    QTest::newRow("kept as typed")
+        << QStringLiteral(" Café, l'été _ 5€ \"x\" ") << QStringLiteral(" Café, l'été _ 5€ \"x\" ");
+}
+
+void TestItemCatalogue::fileNames() {
+    QFETCH(QString, title);
+    QFETCH(QString, fileName);
+    QCOMPARE(itemFileName(title), fileName);
 }
 
 void TestItemCatalogue::recordShapesByteForByte() {
@@ -191,121 +186,94 @@ void TestItemCatalogue::nextItemPreparation() {
     QCOMPARE(listOf(prepareNextItem(fieldsOf(saved))), next);
 }
 
-void TestItemCatalogue::createRefusalsInOrderWriteNothing_data() {
+// A new item: its record byte for byte, or a refusal (the dialog's own checks first, then the
+// ones about storing the fields, then the duplicate in any letter case) that writes nothing.
+void TestItemCatalogue::create_data() {
+    QTest::addColumn<QString>("existing"); // a title created first, or empty
     QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<CreateOutcome::Kind>("kind");
+    QTest::addColumn<QString>("text"); // the refusal, or the new file's name
     QTest::addColumn<QString>("title");
-    QTest::addColumn<ItemField>("field");
+    QTest::addColumn<QByteArray>("bytes");
+    using K = CreateOutcome::Kind;
+    const QByteArray date = kDate.toLatin1(), none;
     const QString unstorable =
         QStringLiteral("The %1 field contains the character \"%2\", which cannot be stored in "
                        "the record files.\rPlease type it another way.");
-    QTest::newRow("blank title") << QStringList{"   ", "", "x", "", ""} << "Invalid Title!    "
-                                 << "Empty" << ItemField::Title;
-    QTest::newRow("blank language")
-        << QStringList{"Dune", "  ", "x", "", ""} << "Invalid Language!    "
-        << "Empty" << ItemField::Language;
-    QTest::newRow("bad price") << QStringList{"Dune", "English", "abc", "", ""}
-                               << "Invalid Price!    "
-                               << "Empty" << ItemField::Price;
-    // The dialog's own three checks come before the ones about storing the fields.
-    QTest::newRow("quote, then blank language")
-        << QStringList{"\"Dune\"", "", "5", "", ""} << "Invalid Language!    "
-        << "Empty" << ItemField::Language;
-    QTest::newRow("unstorable publisher")
-        << QStringList{"Dune", "English", "5", "N.A.", QStringLiteral("Ace ✓")}
-        << unstorable.arg(QStringLiteral("Publisher"), QStringLiteral("✓")) << "Invalid Character"
-        << ItemField::Publisher;
-    QTest::newRow("device name")
-        << QStringList{"con", "English", "5", "", ""}
-        << "The title \"con\" is the name of a device on Windows, so no file can be named after "
-           "it.\rPlease add a word to the title."
-        << "Invalid Title" << ItemField::Title;
+    auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+    row("edition") << ""
+                   << QStringList{"Gone with the Wind (2nd ed.)", "french", "12.50", "N.A.", "N.A."}
+                   << K::Created << "Gone with the Wind _2nd ed__"
+                   << "New Item"
+                   << "Gone with the Wind (2nd ed.)\r\n" + date +
+                          "\r\nAvailable\r\nFrench\r\n$12.50\r\nN.A.\r\nN.A.\r\n";
+    row("blanks kept, dollar kept")
+        << "" << QStringList{" Dune", " english", "$3", "", ""} << K::Created << " Dune"
+        << "New Item"
+        << " Dune\r\n" + date + "\r\nAvailable\r\n english\r\n$3\r\n\r\n\r\n";
+    row("price with blank, code page")
+        << "" << QStringList{QStringLiteral("Café"), QStringLiteral("élan"), " 7", "978-0", "Ace"}
+        << K::Created << QStringLiteral("Café") << "New Item"
+        << "Caf\xE9\r\n" + date + "\r\nAvailable\r\n\xC9lan\r\n$ 7\r\n978-0\r\nAce\r\n";
+    row("blank title") << "" << QStringList{"   ", "", "x", "", ""} << K::Refused
+                       << "Invalid Title!    "
+                       << "Empty" << none;
+    row("blank language") << "" << QStringList{"Dune", "  ", "x", "", ""} << K::Refused
+                          << "Invalid Language!    "
+                          << "Empty" << none;
+    row("bad price") << "" << QStringList{"Dune", "English", "abc", "", ""} << K::Refused
+                     << "Invalid Price!    "
+                     << "Empty" << none;
+    row("quote, then blank language")
+        << "" << QStringList{"\"Dune\"", "", "5", "", ""} << K::Refused << "Invalid Language!    "
+        << "Empty" << none;
+    row("unstorable publisher") << ""
+                                << QStringList{"Dune", "English", "5", "N.A.",
+                                               QStringLiteral("Ace ✓")}
+                                << K::Refused
+                                << unstorable.arg(QStringLiteral("Publisher"), QStringLiteral("✓"))
+                                << "Invalid Character" << none;
+    row("device name") << "" << QStringList{"con", "English", "5", "", ""} << K::Refused
+                       << "The title \"con\" is the name of a device on Windows, so no file can be "
+                          "named after it.\rPlease add a word to the title."
+                       << "Invalid Title" << none;
+    for (const auto& [first, second] : {std::pair{"Dune", "Dune"},
+                                        {"Dune", "DUNE"},
+                                        {"Rock & Roll", "Rock - Roll"},
+                                        {"A.B", "a-b"}})
+        QTest::addRow("%s, then %s", first, second)
+            << first << QStringList{second, "German", "2"} << K::Duplicate
+            << "File was already created!" << kAppTitle << none;
 }
 
-void TestItemCatalogue::createRefusalsInOrderWriteNothing() {
+void TestItemCatalogue::create() {
+    QFETCH(QString, existing);
     QFETCH(QStringList, fields);
+    QFETCH(CreateOutcome::Kind, kind);
     QFETCH(QString, text);
     QFETCH(QString, title);
-    QFETCH(ItemField, field);
-    TestFolders dir;
-    dir.makeAll();
-    const auto before = dir.snapshot();
-    const CreateOutcome outcome =
-        createItem(dir.folders(), kDate, fieldsOf(fields), QLocale(QLocale::English));
-    QCOMPARE(outcome.kind, CreateOutcome::Kind::Refused);
-    QCOMPARE(outcome.message.text, text);
-    QCOMPARE(outcome.message.title, title);
-    QCOMPARE(outcome.message.icon, MsgIcon::Exclamation);
-    QCOMPARE(outcome.message.buttons, MsgButtons::Ok);
-    QVERIFY(outcome.field == field);
-    QCOMPARE(dir.snapshot(), before);
-}
-
-void TestItemCatalogue::createWritesRecord_data() {
-    QTest::addColumn<QStringList>("fields");
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QByteArray>("bytes");
-    const QByteArray date = kDate.toLatin1();
-    QTest::newRow("edition") << QStringList{"Gone with the Wind (2nd ed.)", "french", "12.50",
-                                            "N.A.", "N.A."}
-                             << "Gone with the Wind _2nd ed__"
-                             << "Gone with the Wind (2nd ed.)\r\n" + date +
-                                    "\r\nAvailable\r\nFrench\r\n$12.50\r\nN.A.\r\nN.A.\r\n";
-    QTest::newRow("blanks kept, dollar kept")
-        << QStringList{" Dune", " english", "$3", "", ""} << " Dune"
-        << " Dune\r\n" + date + "\r\nAvailable\r\n english\r\n$3\r\n\r\n\r\n";
-    QTest::newRow("price with blank, code page")
-        << QStringList{QStringLiteral("Café"), QStringLiteral("élan"), " 7", "978-0", "Ace"}
-        << QStringLiteral("Café")
-        << "Caf\xE9\r\n" + date + "\r\nAvailable\r\n\xC9lan\r\n$ 7\r\n978-0\r\nAce\r\n";
-}
-
-void TestItemCatalogue::createWritesRecord() {
-    QFETCH(QStringList, fields);
-    QFETCH(QString, fileName);
     QFETCH(QByteArray, bytes);
     TestFolders dir;
     dir.makeAll();
-    const CreateOutcome outcome =
-        createItem(dir.folders(), kDate, fieldsOf(fields), QLocale(QLocale::English));
-    QCOMPARE(outcome.kind, CreateOutcome::Kind::Created);
+    const QLocale en(QLocale::English);
+    if (!existing.isEmpty())
+        QCOMPARE(createItem(dir.folders(), kOldDate, fieldsOf({existing, "English", "1"}), en).kind,
+                 CreateOutcome::Kind::Created);
+    const Files before = dir.snapshot();
+    const CreateOutcome outcome = createItem(dir.folders(), kDate, fieldsOf(fields), en);
+    QCOMPARE(outcome.kind, kind);
+    QCOMPARE(outcome.message.title, title);
+    if (kind != K::Created) {
+        QCOMPARE(outcome.message.text, text);
+        QCOMPARE(outcome.message.icon, kind == K::Duplicate ? MsgIcon::None : MsgIcon::Exclamation);
+        QCOMPARE(dir.snapshot(), before);
+        return;
+    }
     QCOMPARE(outcome.message.text, QStringLiteral("New title created and added!\rCreate another "
                                                   "new item?"));
-    QCOMPARE(outcome.message.title, QStringLiteral("New Item"));
     QCOMPARE(outcome.message.buttons, MsgButtons::YesNo);
-    QCOMPARE(files(dir.folders().stats), QStringList{fileName});
-    QCOMPARE(TestFolders::readBytes(dir.folders().stats + fileName), bytes);
-}
-
-void TestItemCatalogue::duplicatesAreRefused_data() {
-    QTest::addColumn<QString>("first");
-    QTest::addColumn<QString>("second");
-    QTest::newRow("same title") << "Dune"
-                                << "Dune";
-    QTest::newRow("other letter case") << "Dune"
-                                       << "DUNE";
-    QTest::newRow("other replaced character") << "Rock & Roll"
-                                              << "Rock - Roll";
-    QTest::newRow("dot and hyphen") << "A.B"
-                                    << "a-b";
-}
-
-void TestItemCatalogue::duplicatesAreRefused() {
-    QFETCH(QString, first);
-    QFETCH(QString, second);
-    TestFolders dir;
-    dir.makeAll();
-    const QLocale en(QLocale::English);
-    QCOMPARE(createItem(dir.folders(), kOldDate, fieldsOf({first, "English", "1"}), en).kind,
-             CreateOutcome::Kind::Created);
-    const auto before = dir.snapshot();
-    const CreateOutcome outcome =
-        createItem(dir.folders(), kDate, fieldsOf({second, "German", "2"}), en);
-    QCOMPARE(outcome.kind, CreateOutcome::Kind::Duplicate);
-    QCOMPARE(outcome.message.text, QStringLiteral("File was already created!"));
-    QCOMPARE(outcome.message.title, kAppTitle);
-    QCOMPARE(outcome.message.icon, MsgIcon::None);
-    QCOMPARE(dir.snapshot(), before);
+    QCOMPARE(TestFolders::changed(before, dir.snapshot()), QStringList{"stats/" + text});
+    QCOMPARE(TestFolders::readBytes(dir.folders().stats + text), bytes);
 }
 
 void TestItemCatalogue::editRefusals_data() {
