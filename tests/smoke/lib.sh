@@ -71,9 +71,21 @@ type_to() {
     xdotool type --delay 30 "$@"
 }
 
+# Starts the program and waits for its main window; its id in MAIN.
 start_app() {
     (cd "$WORK" && exec "$PROG/quillory") >"$WORK/app.log" 2>&1 &
     APP_PID=$!
+    MAIN=$(wait_window "^Quillory! QD$") || fail "main window did not appear: $(cat "$WORK/app.log")"
+}
+
+# File > Exit asks "End current session?"; Yes ends the program cleanly.
+quit_app() {
+    keys_to "$MAIN" alt+f x
+    QUESTION=$(wait_window "^Quillory!$") || fail "no End current session? question"
+    keys_to "$QUESTION" Return
+    wait_exit "$APP_PID" || fail "the program did not end cleanly after Yes"
+    APP_PID=
+    echo "$(basename "$0" .sh): 1 passed, 0 failed"
 }
 
 # Waits for the program to end and checks its exit status.

@@ -4,7 +4,6 @@ source "$(dirname "$0")/lib.sh"
 smoke_setup "$1"
 
 start_app
-MAIN=$(wait_window "^Quillory! QD$") || fail "main window did not appear: $(cat "$WORK/app.log")"
 
 # File > New Item: title, the offered language, a price, Enter saves; No closes the dialog.
 keys_to "$MAIN" alt+f i
@@ -19,15 +18,10 @@ wait_no_window "^New Item Details$" || fail "the new item dialog stayed open aft
 
 RECORD="$PROG/stats/Dune _1965_"
 [[ -f "$RECORD" ]] || fail "item record missing: $(ls "$PROG/stats")"
-mapfile -t LINES < <(tr -d '\r' <"$RECORD")
-[[ ${#LINES[@]} -eq 7 ]] || fail "item record has ${#LINES[@]} lines"
-[[ "${LINES[0]}" == "Dune (1965)" ]] || fail "line 1: ${LINES[0]}"
-[[ -n "${LINES[1]}" ]] || fail "no date created"
-[[ "${LINES[2]}" == "Available" && "${LINES[3]}" == "English" && "${LINES[4]}" == '$12.50' ]] ||
-    fail "lines 3-5: ${LINES[*]:2:3}"
-[[ "${LINES[5]}" == "N.A." && "${LINES[6]}" == "N.A." ]] || fail "lines 6-7: ${LINES[*]:5}"
-[[ $(grep -c $'\r$' "$RECORD") -eq 7 ]] || fail "not every line ends with CR LF"
-
+DATE=$(sed -n 2p "$RECORD" | tr -d '\r')
+[[ -n "$DATE" ]] || fail "no date created"
+EXPECTED=$(printf '%s\r\n' "Dune (1965)" "$DATE" Available English '$12.50' N.A. N.A.)
+[[ "$(cat "$RECORD")" == "$EXPECTED" ]] || fail "item record: $(od -c "$RECORD" | head)"
 # File > New Profile: Generate ID has the focus first; then name, home, cell; Enter saves.
 keys_to "$MAIN" alt+f p
 PROFILE=$(wait_window "^New Profile$") || fail "no new profile dialog"
@@ -53,9 +47,4 @@ mapfile -t IDS < <(ls "$PROG/profiles")
 EXPECTED=$(printf '%s\r\nAnn Reader\r\n555-0100\r\n-\r\n0\r\n' "${IDS[0]}")
 [[ "$(cat "$PROG/profiles/${IDS[0]}")" == "$EXPECTED" ]] || fail "profile record: $(od -c "$PROG/profiles/${IDS[0]}" | head)"
 
-keys_to "$MAIN" alt+f x
-QUESTION=$(wait_window "^Quillory!$") || fail "no End current session? question"
-keys_to "$QUESTION" Return
-wait_exit "$APP_PID" || fail "the program did not end cleanly after Yes"
-APP_PID=
-echo "smoke_flow: 1 passed, 0 failed"
+quit_app
