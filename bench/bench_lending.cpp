@@ -8,12 +8,9 @@
 
 #include "BenchLibrary.h"
 #include "BenchPlatform.h"
-#include "borrowers/BorrowerPanel.h"
-#include "items/ItemPanel.h"
 #include "lending/BorrowDialog.h"
 #include "lending/Lending.h"
 #include "lending/LendingActions.h"
-#include "lending/ReturnPanel.h"
 #include "records/LoanList.h"
 #include "records/LoanRecord.h"
 #include "records/RecordFile.h"
@@ -100,10 +97,9 @@ int main(int argc, char* argv[]) {
     if (!window.start())
         return 1;
     const Folders folders = window.folders();
-    ItemPanel& items = window.itemPanel();
-    BorrowerPanel& borrowers = window.borrowerPanel();
-    ReturnPanel& returns = window.returnPanel();
-    borrowers.filProfiles->selectName(QStringLiteral("1000000A"));
+    // The lists by their object names, as the librarian sees them.
+    auto list = [&window](const char* name) { return window.findChild<FolderList*>(name); };
+    list("filProfiles")->selectName(QStringLiteral("1000000A"));
 
     // The librarian's road, from the press of Borrow / the double-click to the message.
     constexpr int kRuns = 21;
@@ -111,21 +107,21 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < kRuns; ++i) {
         const QString name = QStringLiteral("Title %1").arg(1000000 + i * 4567);
         const QString id = QStringLiteral("%1A").arg(1000000 + i % kBorrowers);
-        items.filStats->selectName(name);
-        items.filStats_Click();
+        list("filStats")->selectName(name);
+        window.itemChanged(); // shows the selected item, as a click does
         lending::borrowItem(window);
-        auto* dialog = qobject_cast<BorrowDialog*>(window.openWindow(BorrowDialog::kWindowKey));
-        dialog->filBorrow->selectName(id);
+        QWidget* dialog = window.openWindow(BorrowDialog::kWindowKey);
+        dialog->findChild<FolderList*>("filBorrow")->selectName(id);
         QElapsedTimer t;
         t.start();
-        dialog->cmdBorrow->click();
+        dialog->findChild<QPushButton*>("cmdBorrow")->click();
         lendTimes.push_back(msSince(t));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-        returns.filProfilesReturn->selectName(id);
-        returns.filLoaned->selectName(name);
+        list("filProfilesReturn")->selectName(id);
+        list("filLoaned")->selectName(name);
         t.restart();
-        returns.filLoaned_DblClick();
+        emit list("filLoaned")->pickedTwice();
         returnTimes.push_back(msSince(t));
     }
     const int expectedMessages = 2 * kRuns;

@@ -9,14 +9,11 @@
 #include "BenchLibrary.h"
 #include "BenchPlatform.h"
 #include "Floor.h"
-#include "borrowers/BorrowerPanel.h"
 #include "borrowers/NewProfileDialog.h"
-#include "items/ItemPanel.h"
 #include "items/NewItemDialog.h"
 #include "lending/BorrowDialog.h"
 #include "lending/Lending.h"
 #include "lending/LendingActions.h"
-#include "lending/ReturnPanel.h"
 #include "records/FolderIndex.h"
 #include "shell/MainWindow.h"
 #include "widgets/FolderList.h"
@@ -90,19 +87,22 @@ double floorMs(const std::string& root, std::initializer_list<const char*> subs)
 
 // One new item Save and one new profile OK, each to its box.
 void saveOnce(Session& s, int serial, std::vector<double>& item, std::vector<double>& profile) {
-    s.window->itemPanel().cmdNewItem_Click();
-    auto* d = qobject_cast<NewItemDialog*>(s.window->openWindow(NewItemDialog::kWindowKey));
-    d->txtItemTitle->setText(QStringLiteral("New Title %1").arg(serial));
-    d->txtItemLanguage->setText(QStringLiteral("English"));
-    d->txtItemPrice->setText(QStringLiteral("5"));
-    item.push_back(s.pressToBox(d->cmdSave));
-    s.window->borrowerPanel().cmdNewProfile_Click();
-    auto* p = qobject_cast<NewProfileDialog*>(s.window->openWindow(NewProfileDialog::kWindowKey));
-    p->cmdGenerate->click();
-    p->txtName->setText(QStringLiteral("New Borrower %1").arg(serial));
-    p->txtHome->setText(QStringLiteral("555 0101"));
-    p->txtCell->setText(QStringLiteral("555 0102"));
-    profile.push_back(s.pressToBox(p->cmdOK));
+    // Controls by their object names, as the librarian sees them.
+    auto field = [](QWidget* w, const char* name) { return w->findChild<QLineEdit*>(name); };
+    auto button = [](QWidget* w, const char* name) { return w->findChild<QPushButton*>(name); };
+    button(s.window.get(), "cmdNewItem")->click();
+    QWidget* d = s.window->openWindow(NewItemDialog::kWindowKey);
+    field(d, "txtItemTitle")->setText(QStringLiteral("New Title %1").arg(serial));
+    field(d, "txtItemLanguage")->setText(QStringLiteral("English"));
+    field(d, "txtItemPrice")->setText(QStringLiteral("5"));
+    item.push_back(s.pressToBox(button(d, "cmdSave")));
+    button(s.window.get(), "cmdNewProfile")->click();
+    QWidget* p = s.window->openWindow(NewProfileDialog::kWindowKey);
+    button(p, "cmdGenerate")->click();
+    field(p, "txtName")->setText(QStringLiteral("New Borrower %1").arg(serial));
+    field(p, "txtHome")->setText(QStringLiteral("555 0101"));
+    field(p, "txtCell")->setText(QStringLiteral("555 0102"));
+    profile.push_back(s.pressToBox(button(p, "cmdOK")));
     if (p->isVisible())
         p->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -181,16 +181,18 @@ int runOne(int n, const QString& dir) {
     for (int i = 0; i < kRuns; ++i) {
         const QString title = QString::fromStdString(titleOf(5 * i + 1));
         const QString id = QString::fromStdString(profileIdOf(i));
-        s.window->itemPanel().filStats->selectName(title);
-        s.window->itemPanel().filStats_Click();
+        auto list = [&s](const char* name, QWidget* in = nullptr) {
+            return (in ? in : s.window.get())->findChild<FolderList*>(name);
+        };
+        list("filStats")->selectName(title);
+        s.window->itemChanged(); // shows the selected item, as a click does
         lending::borrowItem(*s.window);
-        auto* d = qobject_cast<BorrowDialog*>(s.window->openWindow(BorrowDialog::kWindowKey));
-        d->filBorrow->selectName(id);
-        lendRoad.push_back(s.pressToBox(d->cmdBorrow));
-        ReturnPanel& returns = s.window->returnPanel();
-        returns.filProfilesReturn->selectName(id);
-        returns.filLoaned->selectName(title);
-        returnRoad.push_back(medianMs(1, [&] { returns.filLoaned_DblClick(); }));
+        QWidget* d = s.window->openWindow(BorrowDialog::kWindowKey);
+        list("filBorrow", d)->selectName(id);
+        lendRoad.push_back(s.pressToBox(d->findChild<QPushButton*>("cmdBorrow")));
+        list("filProfilesReturn")->selectName(id);
+        list("filLoaned")->selectName(title);
+        returnRoad.push_back(medianMs(1, [&] { emit list("filLoaned")->pickedTwice(); }));
 
         const QString other = QString::fromStdString(titleOf(5 * i + 2));
         QElapsedTimer t;

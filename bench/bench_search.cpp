@@ -6,7 +6,6 @@
 //   build/bench/bench_search [items]     (QT_QPA_PLATFORM=offscreen unless set otherwise)
 
 #include "BenchPlatform.h"
-#include "items/ItemPanel.h"
 #include "shell/MainWindow.h"
 #include "widgets/FolderList.h"
 
@@ -97,11 +96,12 @@ int main(int argc, char* argv[]) {
     QApplication::processEvents();
     std::printf("  start-up with the list read: %.1f ms\n", double(setup.nsecsElapsed()) / 1e6);
 
-    ItemPanel& panel = window.itemPanel();
-    QLineEdit* search = panel.txtSearch;
+    auto* search = window.findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+    auto* stats = window.findChild<FolderList*>(QStringLiteral("filStats"));
+    auto* shownTitle = window.findChild<QLabel*>(QStringLiteral("lblItemTitle"));
     search->setFocus();
-    if (panel.filStats->count() != count) {
-        std::fprintf(stderr, "listed %d of %d records\n", panel.filStats->count(), count);
+    if (stats->count() != count) {
+        std::fprintf(stderr, "listed %d of %d records\n", stats->count(), count);
         return 1;
     }
 
@@ -116,7 +116,7 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         const QString typed = QString::fromStdString(target).left(14).toLower();
         for (const QChar c : typed) {
-            const QString before = panel.filStats->selectedFileName();
+            const QString before = stats->selectedFileName();
             const int key = c.toUpper().unicode(); // Qt's key codes for Latin-1
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
             QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
@@ -129,12 +129,11 @@ int main(int argc, char* argv[]) {
             const double paintedMs = double(t.nsecsElapsed()) / 1e6;
             handled.push_back(handledMs);
             painted.push_back(paintedMs);
-            if (panel.filStats->selectedFileName() != before)
+            if (stats->selectedFileName() != before)
                 moved.push_back(handledMs);
         }
-        const QString selected = panel.filStats->selectedFileName();
-        if (!selected.startsWith(typed, Qt::CaseInsensitive) ||
-            panel.lblItemTitle->text() != selected)
+        const QString selected = stats->selectedFileName();
+        if (!selected.startsWith(typed, Qt::CaseInsensitive) || shownTitle->text() != selected)
             ++wrongSelections;
     }
 

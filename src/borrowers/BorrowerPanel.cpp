@@ -91,12 +91,30 @@ BorrowerPanel::BorrowerPanel(MainContext& context, QWidget* parent)
     layout->addLayout(top, 1);
     layout->addLayout(buttons);
 
-    // cmdItemList opens the lending work's window; the main window connects it.
     connect(filProfiles, &FolderList::picked, this, &BorrowerPanel::filProfiles_Click);
+    connect(cmdItemList, &QPushButton::clicked, this, &BorrowerPanel::itemListRequested);
     connect(tmrBlinkItem, &QTimer::timeout, this, &BorrowerPanel::tmrBlinkItem_Timer);
     connect(cmdNewProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdNewProfile_Click);
     connect(cmdEditProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdEditProfile_Click);
     connect(cmdDeleteProfile, &QPushButton::clicked, this, &BorrowerPanel::cmdDeleteProfile_Click);
+
+    const MainMenus& m = context.menus();
+    connect(m.mnuFile_NewProfile, &QAction::triggered, this, &BorrowerPanel::cmdNewProfile_Click);
+    connect(m.mnuEdit_EditProfile, &QAction::triggered, this, &BorrowerPanel::cmdEditProfile_Click);
+    connect(m.mnuEdit_RemoveProfile, &QAction::triggered, this,
+            &BorrowerPanel::cmdDeleteProfile_Click);
+}
+
+void BorrowerPanel::listFolder(const QString& path) {
+    filProfiles->setFolder(path);
+}
+
+void BorrowerPanel::reread() {
+    filProfiles->reread();
+}
+
+QString BorrowerPanel::selectedProfile() const {
+    return filProfiles->selectedFileName();
 }
 
 void BorrowerPanel::clearValues() {

@@ -25,8 +25,7 @@ public:
     EditProfileDialog(MainContext& context, const QString& profileId,
                       const records::ProfileRecord& record, QWidget* parent = nullptr);
 
-    QString profileId() const { return m_profileId; }
-
+private:
     QLabel* lblProfileInfo = nullptr;
     QLabel* lblProfileID = nullptr;
     QLabel* lblName = nullptr;
@@ -37,11 +36,9 @@ public:
     QLineEdit* txtCell = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
-
     void cmdOK_Click();
     void cmdCancel_Click();
 
-private:
     MainContext& m_context;
     const QString m_profileId;
     const QString m_shownId; // line 1 of the record as read, written back unchanged

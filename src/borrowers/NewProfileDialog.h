@@ -21,6 +21,7 @@ public:
 
     explicit NewProfileDialog(MainContext& context, QWidget* parent = nullptr);
 
+private:
     QLabel* lblProfileID = nullptr;
     QLabel* lblProfile = nullptr; // the generated ID; the dialog keeps it nowhere else
     QPushButton* cmdGenerate = nullptr;
@@ -32,12 +33,10 @@ public:
     QLineEdit* txtCell = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
-
     void cmdGenerate_Click();
     void cmdOK_Click();
     void cmdCancel_Click();
 
-private:
     MainContext& m_context;
     borrowers::ProfileForm m_form;
 };

@@ -101,6 +101,7 @@ AboutWindow::AboutWindow(MainContext& context, QSize screenSize, QWidget* parent
     for (const TwipRect& r : sizes)
         m_growth.append(pixels(r));
     m_growTimer = new QTimer(this);
+    m_growTimer->setObjectName(QStringLiteral("tmrGrow"));
     m_growTimer->setInterval(kGrowInterval);
     connect(m_growTimer, &QTimer::timeout, this, [this] {
         if (!growStep())

@@ -25,6 +25,10 @@ public:
     // screenSize in pixels: the opening animation centres the window on it.
     AboutWindow(MainContext& context, QSize screenSize, QWidget* parent);
 
+private:
+    void pause();
+    // Applies the next size of the opening animation; false when it has ended.
+    bool growStep();
     QLabel* imgLogo = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblCredits = nullptr;
@@ -34,20 +38,10 @@ public:
     QTimer* tmrStartScroll = nullptr;
     QLabel* lblCopyright = nullptr;
     QPushButton* cmdOK = nullptr;
-
     void tmrScroll_Timer();
     void tmrStartScroll_Timer();
-    void pause();
     void cmdOK_Click();
 
-    // The opening animation: the window's sizes, in pixels, still to come.
-    QList<QRect> pendingGrowth() const { return m_growth; }
-    // Applies the next size; false when the animation has ended.
-    bool growStep();
-    // Where the credits are, in twips from the panel's top.
-    int creditsTop() const { return m_scroller.top(); }
-
-private:
     void placeCredits();
     void applyOuter(int triesLeft);
 

@@ -18,9 +18,6 @@ class HelpWindow : public QWidget {
 public:
     explicit HelpWindow(QWidget* parent);
 
-    QTreeWidget* tvwTopics = nullptr;
-    QTextBrowser* txtTopic = nullptr;
-
     // Where the built-in pages live.
     static QString resourceFolder();
     static QList<HelpTopic> contents();
@@ -30,6 +27,9 @@ public:
     void showTopic(const QString& file);
 
 private:
+    QTreeWidget* tvwTopics = nullptr;
+    QTextBrowser* txtTopic = nullptr;
+
     void followSource(const QUrl& url);
 
     QSplitter* m_splitter = nullptr;

@@ -21,6 +21,9 @@ class MemoryWindow : public QDialog {
 public:
     MemoryWindow(MainContext& context, QWidget* parent);
 
+    void done(int result) override;
+
+private:
     QGroupBox* fmeSysMemDetails = nullptr;
     QLabel* lblTotalPhys = nullptr;
     QLabel* lblAvailPhys = nullptr;
@@ -36,13 +39,9 @@ public:
     QTimer* Timer1 = nullptr;
     QPushButton* cmdCloseMem = nullptr;
     QLabel* lblCopyright = nullptr;
-
     void Timer1_Timer();
     void cmdCloseMem_Click();
 
-    void done(int result) override;
-
-private:
     MainContext& m_context;
 };
 

@@ -18,12 +18,11 @@ class VersionHistoryWindow : public QDialog {
 public:
     VersionHistoryWindow(MainContext& context, QWidget* parent);
 
+private:
     QPlainTextEdit* RichTextBox1 = nullptr;
     QPushButton* cmdClose = nullptr;
-
     void cmdClose_Click();
 
-private:
     MainContext& m_context;
 };
 

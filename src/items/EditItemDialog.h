@@ -23,6 +23,7 @@ public:
     EditItemDialog(MainContext& context, const QString& path, const records::ItemRecord& record,
                    QWidget* parent);
 
+private:
     QLabel* lblTitle = nullptr;
     QLabel* lblItemTitle = nullptr;
     QLabel* lblLanguage = nullptr;
@@ -35,11 +36,8 @@ public:
     QLineEdit* txtItemPublisher = nullptr;
     QPushButton* cmdSaveEdit = nullptr;
     QPushButton* cmdClose = nullptr;
-
-    QString recordPath() const { return m_path; }
     void cmdSaveEdit_Click();
 
-private:
     MainContext& m_context;
     const QString m_path;
     const QString m_title; // as read; the edit keeps it

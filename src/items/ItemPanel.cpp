@@ -114,6 +114,28 @@ ItemPanel::ItemPanel(MainContext& context, QWidget* parent)
     connect(cmdNewItem, &QPushButton::clicked, this, &ItemPanel::cmdNewItem_Click);
     connect(cmdEditItem, &QPushButton::clicked, this, &ItemPanel::cmdEditItem_Click);
     connect(cmdDeleteItem, &QPushButton::clicked, this, &ItemPanel::cmdDeleteItem_Click);
+    connect(cmdBorrowerDetails, &QPushButton::clicked, this, &ItemPanel::borrowerDetailsRequested);
+
+    const MainMenus& m = context.menus();
+    connect(m.mnuFile_NewItem, &QAction::triggered, this, &ItemPanel::cmdNewItem_Click);
+    for (QAction* edit : {m.mnuEdit_EditItemDetails, m.mnuPop_EditItem})
+        connect(edit, &QAction::triggered, this, &ItemPanel::cmdEditItem_Click);
+    for (QAction* remove : {m.mnuEdit_RemoveItem, m.mnuPop_RemoveItem})
+        connect(remove, &QAction::triggered, this, &ItemPanel::cmdDeleteItem_Click);
+}
+
+int ItemPanel::listFolder(const QString& path) {
+    filStats->setFolder(path);
+    return filStats->count();
+}
+
+QString ItemPanel::selectedItem() const {
+    return filStats->selectedFileName();
+}
+
+void ItemPanel::startBlink() {
+    tmrBlink_Timer();
+    tmrBlink->start(500);
 }
 
 void ItemPanel::tmrBlink_Timer() {

@@ -21,8 +21,28 @@ class MainContext;
 class ItemPanel : public QGroupBox {
     Q_OBJECT
 public:
+    // Wires the item menu items of context.menus(), which must exist.
     explicit ItemPanel(MainContext& context, QWidget* parent = nullptr);
 
+    // Lists the item records of the folder; returns how many are listed.
+    int listFolder(const QString& path);
+    QString selectedItem() const;
+    // Shows the selected item again, read afresh, and sets the gates of the item actions.
+    void showSelected() { filStats_Click(); }
+    // The shown record is gone: nothing shown, no borrower details offered.
+    void forgetShownItem();
+    // The record on show, read when it was shown; null when none is.
+    const records::ItemRecord* shownItem() const {
+        return m_shown.record ? &*m_shown.record : nullptr;
+    }
+    // Blinks the status of an item that is not available, from now on.
+    void startBlink();
+
+signals:
+    // "Borrower Details": who has the shown item is the lending work's to tell.
+    void borrowerDetailsRequested();
+
+private:
     FolderList* filStats = nullptr;
     QLabel* lblSearch = nullptr;
     QLineEdit* txtSearch = nullptr;
@@ -46,7 +66,6 @@ public:
     QPushButton* cmdDeleteItem = nullptr;
     QPushButton* cmdBorrowerDetails = nullptr;
     QTimer* tmrBlink = nullptr;
-
     // Shows the selected item and sets the gates of the item actions.
     void filStats_Click();
     void filStats_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
@@ -58,16 +77,7 @@ public:
     void cmdDeleteItem_Click();
     // Empties the seven value labels.
     void clearValues();
-    // The shown record is gone: nothing shown, no borrower details offered.
-    void forgetShownItem();
-    // The record on show, read when it was shown; null when none is.
-    const records::ItemRecord* shownItem() const {
-        return m_shown.record ? &*m_shown.record : nullptr;
-    }
 
-    int blinkPhase() const { return m_blinkPhase; }
-
-private:
     // Enables the item actions the shown record allows.
     void setGates();
 

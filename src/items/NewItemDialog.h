@@ -22,6 +22,7 @@ public:
 
     NewItemDialog(MainContext& context, QWidget* parent);
 
+private:
     QLabel* lblTitle = nullptr;
     QLineEdit* txtItemTitle = nullptr;
     QLabel* lblLanguage = nullptr;
@@ -34,10 +35,8 @@ public:
     QLineEdit* txtItemPublisher = nullptr;
     QPushButton* cmdSave = nullptr;
     QPushButton* cmdClose = nullptr;
-
     void cmdSave_Click();
 
-private:
     void setFields(const items::ItemFields& fields);
 
     MainContext& m_context;

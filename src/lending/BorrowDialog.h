@@ -21,21 +21,19 @@ public:
     // open dialog keeps its title when a second command changes the item to lend.
     explicit BorrowDialog(MainContext& context, QWidget* parent = nullptr);
 
+    // The item file name that Borrow lends.
+    void setItemToLend(const QString& itemFileName) { m_itemToLend = itemFileName; }
+
+private:
     QLabel* lblItemTitle = nullptr;
     QLabel* lblStep = nullptr;
     FolderList* filBorrow = nullptr;
     QLabel* lblNote = nullptr;
     QPushButton* cmdBorrow = nullptr;
     QPushButton* Command1 = nullptr;
-
-    // The item file name that Borrow lends.
-    void setItemToLend(const QString& itemFileName) { m_itemToLend = itemFileName; }
-    QString itemToLend() const { return m_itemToLend; }
-
     void cmdBorrow_Click();
     void Command1_Click();
 
-private:
     MainContext& m_context;
     QString m_itemToLend;
 };

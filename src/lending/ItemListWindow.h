@@ -18,6 +18,7 @@ public:
     ItemListWindow(const QString& borrowerName, const QStringList& titles,
                    QWidget* parent = nullptr);
 
+private:
     QLabel* Label1 = nullptr;
     QLabel* lblName = nullptr;
     QListWidget* List1 = nullptr;

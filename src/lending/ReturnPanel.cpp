@@ -8,6 +8,7 @@
 #include "widgets/MainContext.h"
 #include "widgets/Named.h"
 
+#include <QAction>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -44,6 +45,14 @@ ReturnPanel::ReturnPanel(MainContext& context, QWidget* parent)
 
     connect(filLoaned, &FolderList::picked, this, &ReturnPanel::filLoaned_Click);
     connect(filLoaned, &FolderList::pickedTwice, this, &ReturnPanel::filLoaned_DblClick);
+    connect(context.menus().mnuEdit_ReturnBook, &QAction::triggered, this,
+            &ReturnPanel::mnuEdit_ReturnBook_Click);
+}
+
+int ReturnPanel::listFolders(const QString& loaned, const QString& profiles) {
+    filLoaned->setFolder(loaned);
+    filProfilesReturn->setFolder(profiles);
+    return filLoaned->count();
 }
 
 void ReturnPanel::filLoaned_Click() {

@@ -14,18 +14,21 @@ class MainContext;
 class ReturnPanel : public QGroupBox {
     Q_OBJECT
 public:
+    // Wires Edit > Return Item of context.menus(), which must exist.
     explicit ReturnPanel(MainContext& context, QWidget* parent = nullptr);
 
+    // Lists the loan records and the profiles; returns how many loans are listed.
+    int listFolders(const QString& loaned, const QString& profiles);
+
+private:
     FolderList* filLoaned = nullptr;
     FolderList* filProfilesReturn = nullptr;
     QLabel* lblNote = nullptr;
     QLabel* lblReturn = nullptr;
-
     void filLoaned_Click();
     void filLoaned_DblClick();
     void mnuEdit_ReturnBook_Click();
 
-private:
     MainContext& m_context;
 };
 

@@ -23,6 +23,7 @@ class PreferencesDialog : public QDialog {
 public:
     PreferencesDialog(MainContext& context, QWidget* parent);
 
+private:
     QLabel* lblPreferences = nullptr;
     QGroupBox* fmeLoaned = nullptr;
     QLineEdit* txtLoaned = nullptr;
@@ -37,7 +38,6 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdApply = nullptr;
-
     void cmdBrowse1_Click();
     void cmdBrowse2_Click();
     void cmdBrowse3_Click();
@@ -46,7 +46,6 @@ public:
     void cmdCancel_Click();
     void cmdDefault_Click();
 
-private:
     Folders fields() const;
     void showFields(const Folders& fields);
     // Normalises the fields, then checks and stores them, reporting each refusal. True when

@@ -13,7 +13,6 @@
 #include "shell/Session.h"
 #include "shell/Statistics.h"
 #include "widgets/BusyCursor.h"
-#include "widgets/FolderList.h"
 #include "widgets/Named.h"
 
 #include <QApplication>
@@ -23,7 +22,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTime>
 #include <QTimer>
@@ -46,6 +44,7 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(kAppTitle);
 
+    m_menus = buildMainMenus(menuBar(), this);
     auto* central = new QWidget(this);
     m_itemPanel = new ItemPanel(*this, central);
     m_returnPanel = new ReturnPanel(*this, central);
@@ -61,7 +60,6 @@ MainWindow::MainWindow(Platform& platform, QWidget* parent)
     layout->addLayout(right, 1);
     setCentralWidget(central);
 
-    m_menus = buildMainMenus(menuBar(), this);
     buildStatusBar();
     wireActions();
 }
@@ -90,7 +88,7 @@ void MainWindow::buildStatusBar() {
     for (QLabel* l : {staPanelClock, staPanelNum, staPanelCaps})
         l->setAlignment(Qt::AlignCenter);
 
-    m_clock = new QTimer(this);
+    m_clock = named(new QTimer(this), "tmrClock");
     m_clock->setInterval(250); // the lock lights follow the keyboard closely
     connect(m_clock, &QTimer::timeout, this, &MainWindow::updateClockAndLocks);
     m_clock->start();
@@ -106,46 +104,27 @@ void MainWindow::updateClockAndLocks() {
 }
 
 void MainWindow::wireActions() {
+    // The panels wire their own menu items; these open the lending, settings and info windows.
     const MainMenus& m = m_menus;
-    ItemPanel* items = m_itemPanel;
-    BorrowerPanel* borrowers = m_borrowerPanel;
-    ReturnPanel* returns = m_returnPanel;
     auto on = [this](QAction* a, auto&& f) { connect(a, &QAction::triggered, this, f); };
-
-    on(m.mnuFile_NewItem, [items] { items->cmdNewItem_Click(); });
-    on(m.mnuFile_NewProfile, [borrowers] { borrowers->cmdNewProfile_Click(); });
     on(m.mnuFile_Preferences, [this] { openPreferences(*this); });
     on(m.mnuFile_Exit, [this] { close(); });
-
-    on(m.mnuEdit_EditItemDetails, [items] { items->cmdEditItem_Click(); });
-    on(m.mnuEdit_EditProfile, [borrowers] { borrowers->cmdEditProfile_Click(); });
-    on(m.mnuEdit_RemoveItem, [items] { items->cmdDeleteItem_Click(); });
-    on(m.mnuEdit_RemoveProfile, [borrowers] { borrowers->cmdDeleteProfile_Click(); });
     on(m.mnuEdit_BorrowItem, [this] { lending::borrowItem(*this); });
-    on(m.mnuEdit_ReturnBook, [returns] { returns->mnuEdit_ReturnBook_Click(); });
     on(m.mnuEdit_ItemList, [this] { lending::showItemList(*this); });
-    on(m.mnuEdit_BorrowerDetails, [this] { mnuEdit_BorrowerDetails_Click(); });
-
+    on(m.mnuEdit_BorrowerDetails, [this] {
+        if (!selectedItem().isEmpty())
+            lending::showBorrowerDetails(*this);
+    });
     on(m.mnuHelp_TomewardHelp, [this] { info::openHelp(*this); });
     on(m.mnuHelp_VersionHistory, [this] { info::openVersionHistory(*this); });
     on(m.mnuHelp_MemoryInfo, [this] { info::openMemoryInfo(*this); });
     on(m.mnuHelp_About, [this] { info::openAbout(*this); });
-
     on(m.mnuPop_BorrowItem, [this] { lending::borrowItem(*this); });
-    on(m.mnuPop_EditItem, [items] { items->cmdEditItem_Click(); });
-    on(m.mnuPop_RemoveItem, [items] { items->cmdDeleteItem_Click(); });
     on(m.mnuPop_BorrowerDetails, [this] { lending::showBorrowerDetails(*this); });
-
-    // The two buttons whose windows belong to the lending work.
-    connect(items->cmdBorrowerDetails, &QPushButton::clicked, this,
+    connect(m_itemPanel, &ItemPanel::borrowerDetailsRequested, this,
             [this] { lending::showBorrowerDetails(*this); });
-    connect(borrowers->cmdItemList, &QPushButton::clicked, this,
+    connect(m_borrowerPanel, &BorrowerPanel::itemListRequested, this,
             [this] { lending::showItemList(*this); });
-}
-
-void MainWindow::mnuEdit_BorrowerDetails_Click() {
-    if (!m_itemPanel->filStats->selectedFileName().isEmpty())
-        lending::showBorrowerDetails(*this);
 }
 
 bool MainWindow::CheckResolution() {
@@ -192,8 +171,7 @@ bool MainWindow::start() {
     m_blink.text[1] = background;
     m_blink.back[1] = background;
 
-    m_itemPanel->tmrBlink_Timer();
-    m_itemPanel->tmrBlink->start(500);
+    m_itemPanel->startBlink();
     RefreshStatistics();
     staPanelDate->setText(m_sessionDate);
     return true;
@@ -206,21 +184,17 @@ void MainWindow::BindFileLists() {
 }
 
 void MainWindow::RefreshStatistics() {
-    FolderList* stats = m_itemPanel->filStats;
-    FolderList* loaned = m_returnPanel->filLoaned;
-    FolderList* profiles = m_borrowerPanel->filProfiles;
     // A vanished folder lists as empty and counts 0; only start-up makes folders again.
     // Each list reads only what changed since it was last brought up to date: nothing at all
     // when nothing changed. The two profile lists share one listing.
-    stats->setFolder(m_folders.stats);
-    loaned->setFolder(m_folders.loaned);
-    profiles->setFolder(m_folders.profiles);
-    m_returnPanel->filProfilesReturn->setFolder(m_folders.profiles);
-    staPanelStats->setText(statisticsText(stats->count(), loaned->count()));
+    const int titles = m_itemPanel->listFolder(m_folders.stats);
+    const int loaned = m_returnPanel->listFolders(m_folders.loaned, m_folders.profiles);
+    m_borrowerPanel->listFolder(m_folders.profiles);
+    staPanelStats->setText(statisticsText(titles, loaned));
 }
 
 QString MainWindow::selectedItem() const {
-    return m_itemPanel->filStats->selectedFileName();
+    return m_itemPanel->selectedItem();
 }
 
 const records::ItemRecord* MainWindow::shownItem() const {
@@ -228,7 +202,7 @@ const records::ItemRecord* MainWindow::shownItem() const {
 }
 
 QString MainWindow::selectedProfile() const {
-    return m_borrowerPanel->filProfiles->selectedFileName();
+    return m_borrowerPanel->selectedProfile();
 }
 
 const records::ProfileRecord* MainWindow::shownProfile() const {
@@ -236,7 +210,7 @@ const records::ProfileRecord* MainWindow::shownProfile() const {
 }
 
 void MainWindow::itemChanged() {
-    m_itemPanel->filStats_Click();
+    m_itemPanel->showSelected();
 }
 
 void MainWindow::itemGone() {
@@ -244,12 +218,12 @@ void MainWindow::itemGone() {
 }
 
 void MainWindow::profileChanged() {
-    m_borrowerPanel->filProfiles_Click();
+    m_borrowerPanel->showSelected();
 }
 
 void MainWindow::profileListsChanged() {
     // The two profile lists share one listing: bringing one up to date updates both.
-    m_borrowerPanel->filProfiles->reread();
+    m_borrowerPanel->reread();
 }
 
 QWidget* MainWindow::showWindow(const QString& key, const std::function<QWidget*()>& create) {

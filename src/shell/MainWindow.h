@@ -13,7 +13,6 @@ class QTimer;
 
 namespace quillory {
 
-class FolderList;
 class ItemPanel;
 class BorrowerPanel;
 class ReturnPanel;
@@ -54,20 +53,7 @@ public:
     void disableMainFor(QWidget* window) override;
     void setMainEnabled(bool enabled) override;
 
-    void BindFileLists();
     void CloseAllWindows();
-    bool CheckResolution();
-
-    QStatusBar* staQDBelow = nullptr;
-    QLabel* staPanelStats = nullptr;
-    QLabel* staPanelDate = nullptr;
-    QLabel* staPanelClock = nullptr;
-    QLabel* staPanelNum = nullptr;
-    QLabel* staPanelCaps = nullptr;
-
-    ItemPanel& itemPanel() { return *m_itemPanel; }
-    BorrowerPanel& borrowerPanel() { return *m_borrowerPanel; }
-    ReturnPanel& returnPanel() { return *m_returnPanel; }
 
     // Outer window size when the screen is larger than 800 x 600.
     static constexpr QSize kNormalSize{800, 595};
@@ -78,11 +64,19 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void BindFileLists();
+    bool CheckResolution();
     void buildStatusBar();
     void wireActions();
     void updateClockAndLocks();
     void fitOuterSize(int triesLeft);
-    void mnuEdit_BorrowerDetails_Click();
+
+    QStatusBar* staQDBelow = nullptr;
+    QLabel* staPanelStats = nullptr;
+    QLabel* staPanelDate = nullptr;
+    QLabel* staPanelClock = nullptr;
+    QLabel* staPanelNum = nullptr;
+    QLabel* staPanelCaps = nullptr;
 
     Platform& m_platform;
     Folders m_folders;

@@ -72,16 +72,18 @@ void TestHelpFile::linksLeadToPages() {
 
 void TestHelpFile::everyPageShowsInTheOwnWindow() {
     HelpWindow window(nullptr);
+    auto* tvwTopics = window.findChild<QTreeWidget*>("tvwTopics");
+    auto* txtTopic = window.findChild<QTextBrowser*>("txtTopic");
     const QList<HelpTopic> topics = HelpWindow::contents();
-    QCOMPARE(window.tvwTopics->currentItem() ? window.tvwTopics->currentItem()->text(0) : QString(),
+    QCOMPARE(tvwTopics->currentItem() ? tvwTopics->currentItem()->text(0) : QString(),
              topics.first().title);
     for (const HelpTopic& t : topics) {
         window.showTopic(t.file);
-        QCOMPARE(window.txtTopic->source().fileName(), t.file);
-        QVERIFY2(!window.txtTopic->documentTitle().isEmpty(), qPrintable(t.file));
-        QVERIFY2(window.txtTopic->toPlainText().size() > 200, qPrintable(t.file));
+        QCOMPARE(txtTopic->source().fileName(), t.file);
+        QVERIFY2(!txtTopic->documentTitle().isEmpty(), qPrintable(t.file));
+        QVERIFY2(txtTopic->toPlainText().size() > 200, qPrintable(t.file));
         // The contents follow the page shown.
-        QCOMPARE(window.tvwTopics->currentItem()->data(0, Qt::UserRole).toString(), t.file);
+        QCOMPARE(tvwTopics->currentItem()->data(0, Qt::UserRole).toString(), t.file);
     }
 }
 

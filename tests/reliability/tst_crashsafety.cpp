@@ -6,7 +6,6 @@
 // or as after it, nothing else is left in the folders, and the check finds nothing.
 #include "CrashSequence.h"
 
-#include "lending/ReturnPanel.h"
 #include "records/RecordChange.h"
 #include "records/RecordFile.h"
 #include "support/MainWindowHarness.h"
@@ -254,7 +253,7 @@ bool TestCrashSafety::recover(int round, const State& killed, QString& how) {
             h.messages().answerOk();
         if (!h.start() || h.messages().shown.size() != (intent ? 1 : 0) ||
             (intent && !h.messages().lastText().contains(" has now been completed.")) ||
-            h.window->returnPanel().filLoaned->names() !=
+            h.find<FolderList>("filLoaned")->names() !=
                 records::RecordFile::list(h.folders().loaned)->names)
             return false;
         restore(m_lib.root(), stateOf(h.dir.root()));

@@ -2,7 +2,6 @@
 // its panel, a record it cannot open is reported in a box, an odd name is still opened, and a
 // damaged start-up is survived; no file changes that the action was not asked to change and the
 // program goes on. How each damage is read is the record and lending tests' business.
-#include "items/ItemPanel.h"
 #include "records/FileNames.h"
 #include "support/MainWindowHarness.h"
 #include "widgets/FolderList.h"
@@ -136,7 +135,7 @@ void TestDamagedFiles::badFiles() {
     QString shown;
     if (action == "click item") {
         QVERIFY(clickEntry(items, shownName));
-        shown = h.window->itemPanel().lblItemTitle->text();
+        shown = h.find<QLabel>("lblItemTitle")->text();
     } else if (action == "click borrower") {
         QVERIFY(clickEntry(h.find<FolderList>("filProfiles"), shownName));
         shown = h.find<QLabel>("lblProfileName")->text();
@@ -168,7 +167,7 @@ void TestDamagedFiles::badFiles() {
     // And the program goes on: another item can be shown.
     boxes.clear();
     QVERIFY(clickEntry(items, "Emma"));
-    QCOMPARE(h.window->itemPanel().lblItemTitle->text(), QString("Emma"));
+    QCOMPARE(h.find<QLabel>("lblItemTitle")->text(), QString("Emma"));
     QVERIFY(boxes.shown.isEmpty());
 }
 

@@ -1,5 +1,5 @@
-// The dialogs' forms: Tab order and whole-text selection, which the dialogs share. The new item
-// dialog's Tab order is checked with its other behaviour.
+// The dialogs' forms: Tab order and whole-text selection, which the dialogs share, and the
+// message box that shows every text as it stands.
 #include "borrowers/EditProfileDialog.h"
 #include "borrowers/NewProfileDialog.h"
 #include "items/EditItemDialog.h"
@@ -71,6 +71,10 @@ private Q_SLOTS:
 void TestDialogForms::tabOrder_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QStringList>("order");
+    QTest::newRow("new item") << "frmNewItemDetail"
+                              << QStringList{"txtItemTitle",     "txtItemLanguage",  "txtItemPrice",
+                                             "txtItemSerialNum", "txtItemPublisher", "cmdSave",
+                                             "cmdClose"};
     QTest::newRow("edit item") << "frmEditItemDetail"
                                << QStringList{"txtItemLanguage",  "txtItemPrice",
                                               "txtItemSerialNum", "txtItemPublisher",

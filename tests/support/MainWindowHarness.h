@@ -3,6 +3,7 @@
 #include "shell/MainWindow.h"
 #include "support/FakePlatform.h"
 #include "support/TestFolders.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -14,7 +15,7 @@ namespace quillory::test {
 // Typical use:
 //   MainWindowHarness h;            // folders made, window started, no message expected
 //   h.messages().answer(MsgAnswer::Yes);
-//   h.find<QPushButton>("cmdDeleteItem")->click();
+//   click("cmdDeleteItem");
 class MainWindowHarness {
 public:
     enum Option { MakeFolders = 1, Start = 2, Show = 4, Default = MakeFolders | Start };
@@ -31,18 +32,9 @@ public:
     ScriptedMessages& messages() { return fake.messages; }
     Folders folders() const { return dir.folders(); }
 
-    // A control by its object name, in the main window or any window it owns.
+    // A control by its object name, in the main window or any window it owns; null when none.
     template <class T> T* find(const QString& name) const {
-        if (T* w = window->findChild<T*>(name))
-            return w;
-        for (QWidget* top : QApplication::topLevelWidgets()) {
-            if (top->objectName() == name)
-                if (T* w = qobject_cast<T*>(top))
-                    return w;
-            if (T* w = top->findChild<T*>(name))
-                return w;
-        }
-        return nullptr;
+        return findControl<T>(name, window.get());
     }
 
     // Writes a record file (lines ended with CR LF, Windows-1252) into a folder.
