@@ -1,4 +1,5 @@
 #include "borrowers/Borrowers.h"
+#include "items/ItemCatalogue.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
@@ -27,6 +28,8 @@ private Q_SLOTS:
     void fieldChecksInOrder();
     void editSavesOnlyWhileNothingIsOnLoan_data();
     void editSavesOnlyWhileNothingIsOnLoan();
+    void gates_data();
+    void gates();
 };
 
 // Scripted draws for the generator: each row's numbers are consumed in order.
@@ -200,6 +203,48 @@ void TestBorrowers::editSavesOnlyWhileNothingIsOnLoan() {
     const QString text = outcome.message.text;
     QVERIFY2(text.contains("4821937Q") && text.endsWith("\rThe changes were not saved."),
              qPrintable(text));
+}
+
+// What the panels offer, from the shown record: a borrower's loan count, an item's status.
+void TestBorrowers::gates_data() {
+    QTest::addColumn<QString>("record"); // "count N", "status S", or "none"
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("0 on loan") << "count 0"
+                               << "change";
+    QTest::newRow("1 on loan") << "count 1"
+                               << "list";
+    QTest::newRow("5 on loan") << "count 5"
+                               << "list";
+    QTest::newRow("6 on loan") << "count 6"
+                               << "list blink";
+    QTest::newRow("count below 0") << "count -1"
+                                   << "";
+    QTest::newRow("available item") << "status Available"
+                                    << "change";
+    QTest::newRow("item on loan") << "status ON LOAN"
+                                  << "details";
+    QTest::newRow("available in other case") << "status available"
+                                             << "details";
+    QTest::newRow("damaged or missing item") << "none"
+                                             << "";
+}
+
+void TestBorrowers::gates() {
+    QFETCH(QString, record);
+    QFETCH(QString, offered);
+    QStringList got;
+    if (record.startsWith("count")) {
+        if (const auto g = profileGates(record.mid(6).toLongLong()))
+            got << (g->canChange ? "change" : "") << (g->itemList ? "list" : "")
+                << (g->blink ? "blink" : "");
+    } else {
+        records::ItemRecord item;
+        item.status = record.mid(7);
+        const items::ItemGates g = items::itemGates(record == "none" ? nullptr : &item);
+        got << (g.canChange ? "change" : "") << (g.borrowerDetails ? "details" : "");
+    }
+    got.removeAll(QString());
+    QCOMPARE(got.join(' '), offered);
 }
 
 QTEST_GUILESS_MAIN(TestBorrowers)

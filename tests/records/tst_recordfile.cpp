@@ -240,6 +240,13 @@ void TestRecordFile::listingFiltersAndSorts() {
     QCOMPARE(listing->names,
              (QStringList{"4821937Q", "Alpha", "ALPHA2", "beta", QStringLiteral("Café"), "gamma",
                           "zeta", QStringLiteral("Émile")}));
+    // The search goes to the first name with the prefix in any case, and to none when no name
+    // has it, also where the prefix sorts between two names.
+    const std::shared_ptr<FolderIndex> index = FolderIndex::of(dir.root());
+    QVERIFY(index->update());
+    for (const auto& [prefix, row] : QList<QPair<QString, int>>{
+             {"", 0}, {"alp", 1}, {"ALPHA2", 2}, {"b", 3}, {"bz", -1}, {"Alpha3", -1}, {"zz", -1}})
+        QVERIFY2(index->firstWithPrefix(prefix) == row, qPrintable(prefix));
     // Every name listed opens, and can be removed, whatever bytes it has on disk.
     for (const QString& name : listing->names)
         QVERIFY2(RecordFile::read(dir.root() + "/" + name, 1).ok(), qPrintable(name));
