@@ -34,6 +34,7 @@ public:
     QString programFolder() const override { return m_folder; }
     QString todayLongDate() const override { return kBenchDate; }
     QTime currentTime() const override { return QTime(9, 30); }
+    QDate today() const override { return QDate(2026, 12, 5); }
     QLocale locale() const override { return QLocale::c(); }
 
 private:

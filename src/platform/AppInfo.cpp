@@ -11,7 +11,7 @@ QString QtAppInfo::programFolder() const {
 }
 
 QString QtAppInfo::todayLongDate() const {
-    return longDate(QDate::currentDate());
+    return longDate(today());
 }
 
 QString QtAppInfo::longDate(const QDate& date) {

@@ -18,6 +18,8 @@ public:
     virtual QString todayLongDate() const = 0;
     // The time of day, for the status bar's clock.
     virtual QTime currentTime() const = 0;
+    // Today, for the days a loan has been out.
+    virtual QDate today() const = 0;
     // The regional settings numbers and times are read and shown in.
     virtual QLocale locale() const = 0;
 };
@@ -27,6 +29,7 @@ public:
     QString programFolder() const override;
     QString todayLongDate() const override;
     QTime currentTime() const override { return QTime::currentTime(); }
+    QDate today() const override { return QDate::currentDate(); }
     QLocale locale() const override { return QLocale::system(); }
     static QString longDate(const QDate& date);
 };

@@ -93,4 +93,29 @@ bool replaceFile(const QString& from, const QString& to, QString* error) {
 #endif
 }
 
+bool placeNewFile(const QString& from, const QString& to, bool* taken, QString* error) {
+    *taken = false;
+#ifdef Q_OS_WIN
+    const std::wstring a = QDir::toNativeSeparators(from).toStdWString();
+    const std::wstring b = QDir::toNativeSeparators(to).toStdWString();
+    if (MoveFileExW(a.c_str(), b.c_str(), MOVEFILE_WRITE_THROUGH))
+        return true;
+    const DWORD code = GetLastError();
+    *taken = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+    setError(error, QStringLiteral("the system refused to rename the file"));
+    return false;
+#else
+    // A link is made only where no name is: the check and the creation are one step, so a file
+    // made meanwhile by anything else is never replaced.
+    const QByteArray source = QFile::encodeName(from);
+    if (::link(source.constData(), records::FileNames::encodePath(to).constData()) != 0) {
+        *taken = errno == EEXIST;
+        setError(error, systemWords(errno));
+        return false;
+    }
+    ::unlink(source.constData());
+    return true;
+#endif
+}
+
 } // namespace quillory

@@ -15,5 +15,8 @@ bool syncFile(QFile& file, QString* error = nullptr);
 bool syncFolder(const QString& folder, QString* error = nullptr);
 // Puts `from` in the place of `to` in one step, replacing what is there.
 bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);
+// Puts `from` in the place of `to` in one step only when nothing has that name; `from` is gone
+// either way on success. False with `taken` set when the name was there first.
+bool placeNewFile(const QString& from, const QString& to, bool* taken, QString* error = nullptr);
 
 } // namespace quillory

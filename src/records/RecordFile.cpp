@@ -107,7 +107,8 @@ QString temporaryPath(const QString& folder) {
            QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0');
 }
 
-Result<> saveBytes(const QString& path, const QByteArray& bytes) {
+// Writes the bytes to a new record or over the old one (never over one when `replace` is false).
+Result<> saveBytes(const QString& path, const QByteArray& bytes, bool replace = true) {
 #ifdef Q_OS_UNIX
     // By its bytes: a record listed under a name that is not UTF-8 is replaced, not doubled.
     const QByteArray native = FileNames::encodePath(path);
@@ -150,10 +151,13 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes) {
     if (ok && keep)
         file.setPermissions(keep);
 #endif
-    ok = ok && replaceFile(file.fileName(), path, &why);
+    bool taken = false;
+    ok = ok && (replace ? replaceFile(file.fileName(), path, &why)
+                        : placeNewFile(file.fileName(), path, &taken, &why));
     if (!ok) {
         QFile::remove(file.fileName());
-        return Error{FileError::WriteFailed, why};
+        return Error{FileError::WriteFailed,
+                     taken ? QStringLiteral("a file of that name was made meanwhile") : why};
     }
     if (!syncFolder(folder, &why))
         return Error{FileError::WriteFailed, why};
@@ -260,6 +264,13 @@ Result<> RecordFile::write(const QString& path, const QStringList& lines) {
     if (!encodeLines(lines, bytes))
         return Error{FileError::Unencodable};
     return saveBytes(path, bytes);
+}
+
+Result<> RecordFile::create(const QString& path, const QStringList& lines) {
+    QByteArray bytes;
+    if (!encodeLines(lines, bytes))
+        return Error{FileError::Unencodable};
+    return saveBytes(path, bytes, false);
 }
 
 Result<> RecordFile::appendLine(const QString& path, const QString& line) {

@@ -27,6 +27,9 @@ public:
     static Result<QStringList> read(const QString& path, int minLines = 0);
     // Replaces the whole file with these lines.
     static Result<> write(const QString& path, const QStringList& lines);
+    // Makes a new file with these lines, atomically; never replaces a file of that exact name,
+    // even one made a moment before by another program (WriteFailed).
+    static Result<> create(const QString& path, const QStringList& lines);
     // Adds one line at the end, creating the file when missing. The old content is kept byte for
     // byte; when its last line has no line end, one is added first so two lines never merge.
     static Result<> appendLine(const QString& path, const QString& line);

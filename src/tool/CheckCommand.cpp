@@ -1,4 +1,3 @@
-#include "platform/AppInfo.h"
 #include "tool/Command.h"
 #include "tool/LibraryCheck.h"
 
@@ -50,7 +49,7 @@ int runCheck(CommandContext& context) {
     QStringList changes;
     if (parser.isSet(repair)) {
         // A loan record written now carries today's date, as the program's own repair does.
-        repairLibrary(*folders, QtAppInfo::longDate(QDate::currentDate()), changes);
+        repairLibrary(*folders, context.app.todayLongDate(), changes);
     }
     const std::vector<Finding> findings = checkLibrary(*folders, context.progress("read"));
     context.endProgress();

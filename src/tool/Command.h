@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AppInfo.h"
 #include "records/Paths.h"
 
 #include <QIODevice>
@@ -22,6 +23,7 @@ struct CommandContext {
     QStringList arguments;
     QIODevice& out;
     QIODevice& err;
+    const AppInfo& app;         // today's date and the region, as the program has them
     bool outIsTerminal = false; // colour only then
     bool errIsTerminal = false; // progress lines only then
 

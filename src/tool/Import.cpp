@@ -2,7 +2,6 @@
 
 #include "items/ItemCatalogue.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -206,12 +205,13 @@ std::vector<ImportWrite> applyImport(const QString& folder, const ImportPlan& pl
             continue;
         ImportWrite w{&row, {}};
         const QString path = CheckDirName(folder) + row.fileName;
-        if (existing.contains(row.fileName.toCaseFolded()) || QFileInfo::exists(path))
-            w.result =
-                records::Error{records::FileError::WriteFailed,
-                               QStringLiteral("a record of that name was created meanwhile")};
+        // The same name in another case is the same record; the exact name is refused by the
+        // creation itself, which never replaces a file.
+        if (existing.contains(row.fileName.toCaseFolded()))
+            w.result = records::Error{records::FileError::WriteFailed,
+                                      QStringLiteral("a file of that name was made meanwhile")};
         else
-            w.result = records::RecordFile::write(path, row.lines);
+            w.result = records::RecordFile::create(path, row.lines);
         written.push_back(std::move(w));
         if (progress)
             progress(qsizetype(written.size()));

@@ -1,4 +1,3 @@
-#include "platform/AppInfo.h"
 #include "tool/Command.h"
 #include "tool/Export.h"
 #include "tool/Import.h"
@@ -75,8 +74,7 @@ int runImport(CommandContext& context) {
         return ExitUsage;
     }
     const ImportPlan plan =
-        items ? planItemImport(*folders, table, QtAppInfo::longDate(QDate::currentDate()),
-                               QLocale::system())
+        items ? planItemImport(*folders, table, context.app.todayLongDate(), QLocale::system())
               : planBorrowerImport(*folders, table, borrowers::clockSeededSource());
     for (const QString& name : plan.ignored)
         context.printError(QStringLiteral("note: column \"%1\" is not imported\n").arg(name));

@@ -35,7 +35,7 @@ int runOverdue(CommandContext& context) {
     bool daysOk = false;
     const int limit = parser.value(days).toInt(&daysOk);
     const QDate when = parser.isSet(asOf) ? QDate::fromString(parser.value(asOf), Qt::ISODate)
-                                          : QDate::currentDate();
+                                          : context.app.today();
     if (!daysOk || limit < 0 || !when.isValid() || !parser.positionalArguments().isEmpty()) {
         context.printError(!daysOk || limit < 0
                                ? QStringLiteral("--days needs a whole number of days, 0 or more.\n")

@@ -39,7 +39,7 @@ int runStats(CommandContext& context) {
         text += QStringLiteral("Oldest loan: %1, lent %2 to %3 %4 (%5 days ago)\n")
                     .arg(s.oldestLoan->title, s.oldestLoan->loanDate, s.oldestLoan->profileId,
                          s.oldestLoan->name)
-                    .arg(s.oldestLoan->date.daysTo(QDate::currentDate()));
+                    .arg(s.oldestLoan->date.daysTo(context.app.today()));
     else
         text += QStringLiteral("Oldest loan: none\n");
     if (s.unreadableLoanDates > 0)

@@ -50,8 +50,9 @@ int main(int argc, char* argv[]) {
     for (const Command& command : commands()) {
         if (command.name != first)
             continue;
+        const quillory::QtAppInfo app;
         CommandContext context{
-            {}, out, err, isatty(fileno(stdout)) != 0, isatty(fileno(stderr)) != 0};
+            {}, out, err, app, isatty(fileno(stdout)) != 0, isatty(fileno(stderr)) != 0};
         context.arguments = args.mid(2);
         context.arguments.prepend(QStringLiteral("quillory-tool ") + command.name);
         return command.run(context);

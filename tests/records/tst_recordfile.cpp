@@ -69,6 +69,8 @@ void TestRecordFile::writesCp1252WithCrLf() {
         QVERIFY(::close(::open(raw.constData(), O_WRONLY | O_CREAT, 0644)) == 0);
     const QString path = dir.root() + "/" + RecordFile::list(dir.root())->names.value(0, name);
     QVERIFY(RecordFile::write(path, lines).ok());
+    // Creating never replaces a record.
+    QCOMPARE(RecordFile::create(path, {"other"}).error().code, FileError::WriteFailed);
     // One file, by its bytes: no temporary left, and a record replaced, not joined by a second
     // spelling of its name.
     QCOMPARE(std::distance(std::filesystem::directory_iterator(dir.root().toStdString()), {}), 1);

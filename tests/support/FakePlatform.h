@@ -27,10 +27,12 @@ public:
     QString folder;
     QString date = QStringLiteral("Saturday, December 05, 2026");
     QTime time{9, 30};
+    QDate day{2026, 12, 5};
     QLocale region = QLocale::system();
     QString programFolder() const override { return folder; }
     QString todayLongDate() const override { return date; }
     QTime currentTime() const override { return time; }
+    QDate today() const override { return day; }
     QLocale locale() const override { return region; }
 };
 
