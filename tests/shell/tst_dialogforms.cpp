@@ -106,12 +106,6 @@ void TestDialogForms::selectionFollowsTheFocus_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<QString>("clicked");
     QTest::addColumn<QString>("next");
-    QTest::newRow("new item") << "frmNewItemDetail"
-                              << "txtItemLanguage"
-                              << "txtItemSerialNum";
-    QTest::newRow("edit item") << "frmEditItemDetail"
-                               << "txtItemPrice"
-                               << "txtItemPublisher";
     QTest::newRow("edit profile") << "frmEditProfile"
                                   << "txtHome"
                                   << "txtCell";
@@ -148,11 +142,6 @@ void TestDialogForms::messageBoxShowsTextLiterally_data() {
     QTest::addColumn<QString>("shown");
     QTest::newRow("title with tags") << "Remove item <b>Bold</b> Book ?"
                                      << "Remove item <b>Bold</b> Book ?";
-    QTest::newRow("name with tags, two lines")
-        << "The user Bob <b>X</b> was created\rCreate another new user?"
-        << "The user Bob <b>X</b> was created\nCreate another new user?";
-    QTest::newRow("entity") << "Tom &amp; Jerry"
-                            << "Tom &amp; Jerry";
     // Three lines stay three lines, even where the box would wrap them.
     QTest::newRow("three lines") << "Quillory! QD is optimized for screen resolutions of\r800 x "
                                     "600. Please set screen resolution to 800x600!\r This "
