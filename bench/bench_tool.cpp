@@ -2,16 +2,23 @@
 //   export of 100,000 item records    vs  reading every item record once (open, read, close)
 //   import of 10,000 rows, dry run    vs  splitting the same CSV and building the records' bytes
 //   import of 10,000 rows, --apply    vs  writing the same 10,000 files with plain synced writes
+//   check of 100,000 items, 20,000 borrowers and 20,000 loans  vs  reading every one once
 // Prints the medians and their ratios.
 //
-//   build/bench/bench_tool [export] [import] [apply]   (default: all three; the folders are made
+//   build/bench/bench_tool [export] [import] [apply] [check]   (default: all four; the folders are
+//   made
 //                                                     beside the executable, on disk)
 
 #include "BenchLibrary.h"
 #include "platform/AppInfo.h"
+#include "records/ItemRecord.h"
+#include "records/LoanList.h"
+#include "records/LoanRecord.h"
+#include "records/ProfileRecord.h"
 #include "records/RecordFile.h"
 #include "tool/Export.h"
 #include "tool/Import.h"
+#include "tool/LibraryCheck.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -102,7 +109,8 @@ int main(int argc, char* argv[]) {
 
     QStringList phases = QCoreApplication::arguments().mid(1);
     if (phases.isEmpty())
-        phases = {QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("apply")};
+        phases = {QStringLiteral("export"), QStringLiteral("import"), QStringLiteral("apply"),
+                  QStringLiteral("check")};
     const int runs = 5;
     if (phases.contains(QStringLiteral("export"))) {
         std::printf("making 100000 item records...\n");
@@ -173,6 +181,58 @@ int main(int argc, char* argv[]) {
         std::printf("import --apply of %zu records: %.1f ms (%zu failed); plain synced writes: "
                     "%.1f ms; ratio %.2f (best of 2 each)\n",
                     records.size(), ours, failed, floor, ours / floor);
+    }
+    if (phases.contains(QStringLiteral("check"))) {
+        // A consistent library: every fifth item on loan, each borrower holding one of them.
+        const fs::path lib = root / "check";
+        const QString at = QString::fromStdString(lib.string());
+        const Folders f{at + QStringLiteral("/profiles/"), at + QStringLiteral("/stats/"),
+                        at + QStringLiteral("/loaned/")};
+        for (const char* sub : {"stats", "profiles", "loaned"})
+            fs::create_directories(lib / sub);
+        std::printf("making 100000 items, 20000 borrowers and 20000 loans...\n");
+        const auto put = [](const QString& path, const QStringList& lines) {
+            QByteArray bytes;
+            records::RecordFile::encodeLines(lines, bytes);
+            std::ofstream(path.toStdString(), std::ios::binary) << bytes.toStdString();
+        };
+        for (int i = 0; i < 100000; ++i) {
+            const QString title = QStringLiteral("Title %1").arg(i);
+            records::ItemRecord item{title,
+                                     QString::fromStdString(date),
+                                     records::kAvailable,
+                                     u"English"_qs,
+                                     u"$12.50"_qs,
+                                     u"N.A."_qs,
+                                     u"N.A."_qs,
+                                     std::nullopt};
+            if (i % 5 == 0) {
+                const QString id = QStringLiteral("%1A").arg(1000000 + i / 5);
+                item.status = records::kOnLoan;
+                item.borrower =
+                    records::BorrowerBlock{id, u"Ann Lee"_qs, u"555"_qs, u"-"_qs, u"1"_qs};
+                put(f.itemPath(title), item.toLines());
+                put(f.loanPath(title), records::LoanRecord{title, QString::fromStdString(date),
+                                                           u"$12.50"_qs, id, u"Ann Lee"_qs}
+                                           .toLines());
+                put(f.profilePath(id),
+                    records::ProfileRecord{id, u"Ann Lee"_qs, u"555"_qs, u"-"_qs, u"1"_qs}
+                        .toLines());
+                put(f.loanListPath(id), {title});
+            } else {
+                put(f.itemPath(title), item.toLines());
+            }
+        }
+        size_t plainBytes = 0, findings = 0;
+        const double floor = medianMs(runs, [&] {
+            plainBytes = 0;
+            for (const char* sub : {"stats", "profiles", "loaned"})
+                plainBytes += plainReadAll(lib / sub);
+        });
+        const double ours = medianMs(runs, [&] { findings = tool::checkLibrary(f).size(); });
+        std::printf("check of 100000 items, 20000 borrowers, 20000 loans: %.1f ms (%zu "
+                    "findings); plain read of every file: %.1f ms (%zu bytes); ratio %.2f\n",
+                    ours, findings, floor, plainBytes, ours / floor);
     }
     return 0;
 }
