@@ -4,11 +4,8 @@
 // program goes on. How each damage is read is the record and lending tests' business.
 #include "records/FileNames.h"
 #include "support/MainWindowHarness.h"
-#include "widgets/FolderList.h"
+#include "support/Widgets.h"
 
-#include <QAbstractItemView>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include <fcntl.h>
@@ -18,21 +15,8 @@ using namespace quillory;
 using namespace quillory::test;
 
 namespace {
-
 const QString kCannotOpenItem = QStringLiteral(
     "Quillory! QD cannot open the item! Please click on Item Data first to select item.");
-
-bool clickEntry(QAbstractItemView* list, const QString& name) {
-    const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole,
-                                                       name, 1, Qt::MatchExactly);
-    if (found.isEmpty())
-        return false;
-    list->scrollTo(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualRect(found.first()).center());
-    return true;
-}
-
 } // namespace
 
 class TestDamagedFiles : public QObject {
@@ -130,28 +114,26 @@ void TestDamagedFiles::badFiles() {
     QVERIFY(h.start());
     h.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-    auto* items = h.find<FolderList>("filStats");
     const QString shownName = records::FileNames::decode(name);
     QString shown;
     if (action == "click item") {
-        QVERIFY(clickEntry(items, shownName));
-        shown = h.find<QLabel>("lblItemTitle")->text();
+        pick("filStats", shownName);
+        shown = text("lblItemTitle");
     } else if (action == "click borrower") {
-        QVERIFY(clickEntry(h.find<FolderList>("filProfiles"), shownName));
-        shown = h.find<QLabel>("lblProfileName")->text();
+        pick("filProfiles", shownName);
+        shown = text("lblProfileName");
     } else if (action == "click loaned") {
-        QVERIFY(clickEntry(h.find<FolderList>("filLoaned"), shownName));
-        shown = h.find<QLabel>("lblNote")->text();
+        pick("filLoaned", shownName);
+        shown = text("lblNote");
     } else if (action == "item list") {
-        QVERIFY(clickEntry(h.find<FolderList>("filProfiles"), rec::kId));
-        h.find<QPushButton>("cmdItemList")->click();
+        pick("filProfiles", rec::kId);
+        click("cmdItemList");
     }
 
     if (expect == "damaged") {
         // In the panel, not in a box: no values, and the file named where the heading was.
         QCOMPARE(shown, QString());
-        const QString problem =
-            h.find<QLabel>(action == "click item" ? "lblData" : "lblGuide")->text();
+        const QString problem = text(action == "click item" ? "lblData" : "lblGuide");
         QVERIFY2(problem.contains(shownName.left(3)), qPrintable(problem));
     } else if (expect == "box") {
         QCOMPARE(boxes.shown.size(), 1);
@@ -166,8 +148,8 @@ void TestDamagedFiles::badFiles() {
 
     // And the program goes on: another item can be shown.
     boxes.clear();
-    QVERIFY(clickEntry(items, "Emma"));
-    QCOMPARE(h.find<QLabel>("lblItemTitle")->text(), QString("Emma"));
+    pick("filStats", "Emma");
+    QCOMPARE(text("lblItemTitle"), QString("Emma"));
     QVERIFY(boxes.shown.isEmpty());
 }
 
