@@ -17,7 +17,6 @@ using Files = QMap<QString, QByteArray>;
 class TestFolders {
 public:
     TestFolders();
-    bool isValid() const { return m_dir.isValid(); }
     QString root() const { return m_dir.path(); }
     // The program's folder (no trailing separator).
     QString programFolder() const { return m_dir.path(); }
