@@ -15,7 +15,6 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,26 +41,49 @@ bool isPlainFile(const QByteArray& nativePath) {
 #endif
 
 Result<> readCapped(const QString& path, QByteArray& bytes) {
-    QFile file;
 #ifdef Q_OS_UNIX
-    // Opened by its bytes, so a name that is not UTF-8 opens as listed.
+    // Opened by its bytes, so a name that is not UTF-8 opens as listed; without waiting, so a
+    // pipe put where a record was is refused rather than read for ever.
     const QByteArray native = FileNames::encodePath(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0)
-        return Error{FileError::Missing};
-    if (!S_ISREG(st.st_mode))
-        return Error{FileError::NotAFile};
-    const qint64 size = st.st_size;
-    if (size > RecordFile::kMaxBytes)
-        return Error{FileError::TooLarge};
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return Error{FileError::Unreadable, systemText(errno)};
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return Error{FileError::Unreadable, file.errorString()};
+        return errno == ENOENT || errno == ENOTDIR
+                   ? Error{FileError::Missing}
+                   : Error{FileError::Unreadable, systemText(errno)};
+    Error failure;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        failure = Error{FileError::Unreadable, systemText(errno)};
+    else if (!S_ISREG(st.st_mode))
+        failure = Error{FileError::NotAFile};
+    else if (st.st_size > RecordFile::kMaxBytes)
+        failure = Error{FileError::TooLarge};
+    // One read of the size the system gave plus one byte sees the end of a record at once; a
+    // file that grows meanwhile is read on up to one byte past the cap, and refused.
+    qsizetype want = qsizetype(st.st_size) + 1;
+    while (failure.code == FileError::None) {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + want);
+        const ssize_t n = ::read(fd, bytes.data() + at, size_t(want));
+        bytes.resize(at + std::max<qsizetype>(n, 0));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            failure = Error{FileError::Unreadable, systemText(errno)};
+        else if (bytes.size() > RecordFile::kMaxBytes)
+            failure = Error{FileError::TooLarge};
+        else if (n < want)
+            break; // the end of the file
+        want = std::min<qsizetype>(64 * 1024, RecordFile::kMaxBytes + 1 - bytes.size());
     }
+    ::close(fd);
+    if (failure.code != FileError::None) {
+        bytes.clear();
+        return failure;
+    }
+    return {};
 #else
+    QFile file;
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return Error{FileError::Missing};
@@ -73,7 +95,6 @@ Result<> readCapped(const QString& path, QByteArray& bytes) {
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
         return Error{FileError::Unreadable, file.errorString()};
-#endif
     // Read the size the system gave plus one byte, then on up to one byte past the cap: a file
     // that grows is still refused, and a record of a few hundred bytes does not cost a buffer of
     // the cap's size (QIODevice::read allocates all it is asked for).
@@ -94,6 +115,7 @@ Result<> readCapped(const QString& path, QByteArray& bytes) {
         return Error{FileError::TooLarge};
     }
     return {};
+#endif
 }
 
 QString folderOf(const QString& path) {
@@ -163,57 +185,6 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes, bool replace = 
         return Error{FileError::WriteFailed, why};
     return {};
 }
-
-#ifdef Q_OS_UNIX
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// Temporaries of older runs were named by the record and six random letters ("Dune.QxTbWe").
-// No record looks like that: item, loan and profile names have no dot, and a loan list ends in
-// ".lst", three letters; the intent record and our own temporaries start with a dot. A person's
-// copy beside a record ("Dune.backup") could; its extension is a word, all in one case or
-// capitalised, which six random letters are only about one time in thirteen, so such a name is
-// left alone: a leftover kept costs nothing, a person's copy removed is lost.
-bool isOlderTemporaryName(QByteArrayView name) {
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot < 1 || name.size() - dot != 7 || name.front() == '.')
-        return false;
-    const QByteArrayView suffix = name.sliced(dot + 1);
-    const QByteArrayView base = name.first(dot);
-    bool lower = true, upper = true;
-    for (qsizetype i = 0; i < suffix.size(); ++i) {
-        const char c = suffix[i];
-        if (!isLetter(c))
-            return false;
-        lower = lower && (i == 0 || (c >= 'a' && c <= 'z'));
-        upper = upper && c >= 'A' && c <= 'Z';
-    }
-    if (lower || upper)
-        return false; // a word: "backup", "Backup", "BACKUP", or the first letter either way
-    const qsizetype baseDot = base.indexOf('.');
-    return baseDot < 0 || (base.sliced(baseDot) == ".lst");
-}
-
-// Calls `found` with the raw name of every leftover temporary in the folder.
-template <typename F> void forEachLeftover(const QString& folder, F found) {
-    QByteArray native = QFile::encodeName(folder);
-    if (!native.endsWith('/'))
-        native += '/';
-    const QByteArray ours = QFile::encodeName(RecordFile::kTemporaryPrefix);
-    DIR* dir = opendir(native.constData());
-    if (!dir)
-        return;
-    while (const dirent* entry = readdir(dir)) {
-        const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
-        if (!name.startsWith(ours) && !isOlderTemporaryName(name))
-            continue;
-        if (isPlainFile(native + name.toByteArray()))
-            found(native, name.toByteArray());
-    }
-    closedir(dir);
-}
-#endif
 
 } // namespace
 
@@ -322,38 +293,6 @@ Result<QByteArray> RecordFile::readBytes(const QString& path) {
     if (const Result<> read = readCapped(path, bytes); !read.ok())
         return read.error();
     return bytes;
-}
-
-QStringList RecordFile::leftovers(const QString& folder) {
-    QStringList names;
-#ifdef Q_OS_UNIX
-    forEachLeftover(folder, [&](const QByteArray&, const QByteArray& name) {
-        names.append(FileNames::decode(name));
-    });
-#else
-    QDirIterator it(folder, {kTemporaryPrefix + QLatin1Char('*')},
-                    QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
-    while (it.hasNext()) {
-        it.next();
-        names.append(it.fileName());
-    }
-#endif
-    return names;
-}
-
-int RecordFile::removeLeftovers(const QString& folder) {
-    int removed = 0;
-#ifdef Q_OS_UNIX
-    forEachLeftover(folder, [&](const QByteArray& native, const QByteArray& name) {
-        removed += ::unlink((native + name).constData()) == 0 ? 1 : 0;
-    });
-#else
-    for (const QString& name : leftovers(folder))
-        removed += QFile::remove(folder + QLatin1Char('/') + name) ? 1 : 0;
-#endif
-    if (removed > 0)
-        syncFolder(folder);
-    return removed;
 }
 
 bool RecordFile::exists(const QString& path) {

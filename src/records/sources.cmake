@@ -5,6 +5,7 @@ target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/FileNames.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FolderIndex.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ItemRecord.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Leftovers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoanList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoanRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Paths.cpp
