@@ -45,9 +45,10 @@ struct Items {
     }
     // What the panel offers: "change" (edit, remove, borrow), "details" (who has it) or "".
     QString offered() const {
-        const bool change = enabled("cmdEditItem") && enabled("cmdDeleteItem");
-        for (const char* a : {"mnuEdit_EditItemDetails", "mnuEdit_RemoveItem", "mnuEdit_BorrowItem",
-                              "mnuPop_BorrowItem", "mnuPop_EditItem", "mnuPop_RemoveItem"})
+        const bool change = enabled("cmdEditItem");
+        for (const char* a :
+             {"cmdDeleteItem", "mnuEdit_EditItemDetails", "mnuEdit_RemoveItem",
+              "mnuEdit_BorrowItem", "mnuPop_BorrowItem", "mnuPop_EditItem", "mnuPop_RemoveItem"})
             if (enabled(a) != change)
                 return QString("mixed at ") + a;
         const bool details = !child("cmdBorrowerDetails")->isHidden();
