@@ -162,11 +162,14 @@ FAILED_LINE = re.compile(r"^\s*\d+\s+-\s+(\S+)\s+\((.+)\)\s*$")
 QTEST_FAIL = re.compile(r"^FAIL!\s+:\s+\S+::(\S+?)\(")
 
 
-def run_tests(build_dir, jobs, timeout, test_timeout):
-    """Returns (failed tests {name: reason}, failed functions [test:function], seconds, log)."""
+def run_tests(build_dir, jobs, timeout, test_timeout, only=()):
+    """Returns (failed tests {name: reason}, failed functions [test:function], seconds, log).
+    With `only`, just those test programs."""
     shorten_timeouts(build_dir, test_timeout)
     start = time.monotonic()
     cmd = ["nice", "ctest", "-L", LABELS, "-j", str(jobs), "--output-on-failure"]
+    if only:
+        cmd += ["-R", "^(" + "|".join(re.escape(t) for t in only) + ")$"]
     # A session of its own, so a hung test program goes with ctest when the time is up.
     proc = subprocess.Popen(cmd, cwd=build_dir, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                             text=True, start_new_session=True)
@@ -297,6 +300,9 @@ def main():
                    help="seconds for one mutant's test run (default: 4 x the clean run, at least 120)")
     p.add_argument("--test-timeout", type=int, default=90, help="seconds for one test program")
     p.add_argument("--build-timeout", type=int, default=1800)
+    p.add_argument("--quick-from", metavar="A.tsv",
+                   help="run first only the tests that killed each mutant in run A; when they "
+                        "still kill it, the rest is not run (faster; lists only those tests)")
     p.add_argument("--list", action="store_true", help="list the selected mutants and stop")
     p.add_argument("--check", action="store_true",
                    help="only check that each selected snippet occurs exactly once at --rev")
@@ -367,6 +373,14 @@ def main():
     print(f"clean build and tests: {time.monotonic() - t0:.0f} s (tests {clean_seconds:.1f} s); "
           f"test timeout per mutant {timeout} s", flush=True)
 
+    # Quick re-runs: first only the test programs that killed each mutant in an earlier run.
+    killers = {}
+    if args.quick_from:
+        for i, r in read_results(args.quick_from).items():
+            names = [t.split("[")[0] for t in r["tests"].split(",") if t and not t.startswith("<")]
+            if is_killed(r["status"]) and names:
+                killers[i] = names
+
     out = open(args.results, "w", encoding="utf-8") if args.results else None
     if out:
         out.write("\t".join(RESULT_COLUMNS) + "\n")
@@ -375,7 +389,7 @@ def main():
     print(f"{'id':<22} {'area':<10} {'status':<18} {'s':>5}  tests", flush=True)
     for m in mutants:
         start = time.monotonic()
-        tests, functions, detail = {}, [], ""
+        tests, functions, detail, quick = {}, [], "", False
         original, why = apply(tree, m)
         if original is None:
             status, detail = "not-applied", why
@@ -387,7 +401,15 @@ def main():
                     errors = [l for l in log.splitlines() if "error" in l]
                     detail = (errors[0] if errors else log.splitlines()[-1:] or [""])[0][:200]
                 else:
-                    tests, functions, _, _ = run_tests(build_dir, args.jobs, timeout, args.test_timeout)
+                    tests = {}
+                    first = killers.get(m.id, [])
+                    if first:
+                        tests, functions, _, _ = run_tests(build_dir, args.jobs, timeout,
+                                                           args.test_timeout, first)
+                        quick = bool(tests)
+                    if not tests:
+                        tests, functions, _, _ = run_tests(build_dir, args.jobs, timeout,
+                                                           args.test_timeout)
                     if not tests:
                         status = "survived"
                     elif any(r == "Timeout" for r in tests.values()):
@@ -398,6 +420,8 @@ def main():
                 restore(tree, m, original)
         seconds = time.monotonic() - start
         names = ",".join(f"{t}" if r == "Failed" else f"{t}[{r}]" for t, r in tests.items())
+        if quick:
+            detail = "only the tests that killed it before were run"
         row = {"id": m.id, "area": m.area, "status": status, "seconds": f"{seconds:.0f}",
                "tests": names, "functions": ",".join(functions), "detail": detail.replace("\t", " ")}
         rows.append(row)
