@@ -303,6 +303,9 @@ def main():
     p.add_argument("--quick-from", metavar="A.tsv",
                    help="run first only the tests that killed each mutant in run A; when they "
                         "still kill it, the rest is not run (faster; lists only those tests)")
+    p.add_argument("--no-confirm", dest="confirm", action="store_false",
+                   help="do not run failing tests a second time (by default a mutant counts as "
+                        "killed only by tests that fail twice; once only: status 'flaky')")
     p.add_argument("--list", action="store_true", help="list the selected mutants and stop")
     p.add_argument("--check", action="store_true",
                    help="only check that each selected snippet occurs exactly once at --rev")
@@ -410,8 +413,19 @@ def main():
                     if not tests:
                         tests, functions, _, _ = run_tests(build_dir, args.jobs, timeout,
                                                            args.test_timeout)
+                    flaky = {}
+                    if tests and args.confirm and "<whole run>" not in tests:
+                        # A test that fails by chance (timing, load) must not pass for a kill:
+                        # the failing programs run again and only those failing twice count.
+                        again, _, _, _ = run_tests(build_dir, args.jobs, timeout,
+                                                   args.test_timeout, list(tests))
+                        flaky = {t: r for t, r in tests.items() if t not in again}
+                        tests = {t: r for t, r in tests.items() if t in again}
+                        functions = [f for f in functions if f.split(":")[0] in tests]
+                        if flaky:
+                            detail = "failed once, passed again: " + ",".join(flaky)
                     if not tests:
-                        status = "survived"
+                        status = "flaky" if flaky else "survived"
                     elif any(r == "Timeout" for r in tests.values()):
                         status = "killed (timeout)"
                     else:
@@ -421,7 +435,7 @@ def main():
         seconds = time.monotonic() - start
         names = ",".join(f"{t}" if r == "Failed" else f"{t}[{r}]" for t, r in tests.items())
         if quick:
-            detail = "only the tests that killed it before were run"
+            detail = "; ".join(d for d in (detail, "only the tests that killed it before were run") if d)
         row = {"id": m.id, "area": m.area, "status": status, "seconds": f"{seconds:.0f}",
                "tests": names, "functions": ",".join(functions), "detail": detail.replace("\t", " ")}
         rows.append(row)
