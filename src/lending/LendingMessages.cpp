@@ -20,6 +20,8 @@ const QString kUpdating = QStringLiteral("Please wait . . . Updating Item Inform
 const QString kUpdated = QStringLiteral("Item updated successfully!");
 const QString kSelectProfile =
     QStringLiteral("Please select a Profile ID from the list on the right.");
+const QString kSelectBoth =
+    QStringLiteral("Please select a Title and a Profile ID in Return Item on the right.");
 const QString kWrongProfile = QStringLiteral("Incorrect Profile ID for loaned item!");
 const QString kNoLoanList =
     QStringLiteral("Return all items borrowed by borrower to utilise the item list.");
@@ -134,6 +136,17 @@ ReturnView returnView(const ReturnResult& result) {
                              result.title + QStringLiteral("! Nothing was returned."));
         break;
     }
+    return view;
+}
+
+std::optional<ReturnView> returnNeeds(bool haveTitle, bool haveProfile, bool fromMenu) {
+    ReturnView view;
+    if (fromMenu && !haveTitle)
+        view.message = Message{kSelectBoth, kAppTitle, MsgIcon::Exclamation};
+    else if (!haveProfile)
+        view.note = kSelectProfile;
+    else if (haveTitle)
+        return std::nullopt;
     return view;
 }
 

@@ -28,6 +28,10 @@ struct ReturnView {
 };
 ReturnView returnView(const ReturnResult& result);
 
+// Before a return acts: what to ask for when a title or a Profile ID is not chosen (nullopt: both
+// are, go on). The menu asks for a missing title in a message; a double-click without one stops.
+std::optional<ReturnView> returnNeeds(bool haveTitle, bool haveProfile, bool fromMenu);
+
 // A click on a title on loan: the loan date, or the loan record rebuilt from the item record
 // when it has lost lines (which writes it), or a message when neither can be done.
 ReturnView loanClicked(const Folders& folders, const QString& itemFileName,

@@ -14,13 +14,6 @@
 
 namespace quillory {
 
-namespace {
-const QString kSelectProfile =
-    QStringLiteral("Please select a Profile ID from the list on the right.");
-const QString kSelectBoth =
-    QStringLiteral("Please select a Title and a Profile ID in Return Item on the right.");
-} // namespace
-
 ReturnPanel::ReturnPanel(MainContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("Return Item"), parent), m_context(context) {
     setObjectName(QStringLiteral("fmeReturnItem"));
@@ -70,15 +63,28 @@ void ReturnPanel::filLoaned_Click() {
         m_context.messages().show(*view.message);
 }
 
+// Applies what a return asks for first; true when it may go on.
+bool ReturnPanel::readyToReturn(bool fromMenu) {
+    const std::optional<lending::ReturnView> needs =
+        lending::returnNeeds(!filLoaned->selectedFileName().isEmpty(),
+                             !filProfilesReturn->selectedFileName().isEmpty(), fromMenu);
+    if (!needs)
+        return true;
+    if (needs->note)
+        lblNote->setText(*needs->note);
+    if (needs->message)
+        m_context.messages().show(*needs->message);
+    return false;
+}
+
 void ReturnPanel::filLoaned_DblClick() {
+    if (readyToReturn(false))
+        returnSelected();
+}
+
+void ReturnPanel::returnSelected() {
     const QString profileId = filProfilesReturn->selectedFileName();
-    if (profileId.isEmpty()) {
-        lblNote->setText(kSelectProfile);
-        return;
-    }
     const QString name = filLoaned->selectedFileName();
-    if (name.isEmpty())
-        return;
 
     lending::ReturnView view;
     {
@@ -100,15 +106,8 @@ void ReturnPanel::filLoaned_DblClick() {
 }
 
 void ReturnPanel::mnuEdit_ReturnBook_Click() {
-    if (filLoaned->selectedFileName().isEmpty()) {
-        m_context.messages().show(kSelectBoth, kAppTitle, MsgIcon::Exclamation);
-        return;
-    }
-    if (filProfilesReturn->selectedFileName().isEmpty()) {
-        lblNote->setText(kSelectProfile);
-        return;
-    }
-    filLoaned_DblClick();
+    if (readyToReturn(true))
+        returnSelected();
 }
 
 } // namespace quillory

@@ -28,6 +28,8 @@ private:
     void filLoaned_Click();
     void filLoaned_DblClick();
     void mnuEdit_ReturnBook_Click();
+    bool readyToReturn(bool fromMenu);
+    void returnSelected();
 
     MainContext& m_context;
 };
