@@ -116,4 +116,14 @@ std::optional<Folders> resolveFolders(const QCommandLineParser& parser, CommandC
     return folders;
 }
 
+std::optional<Folders> foldersWithoutArguments(const QCommandLineParser& parser,
+                                               CommandContext& context, const QString& name) {
+    if (!parser.positionalArguments().isEmpty()) {
+        context.printError(QStringLiteral("%1 takes no arguments.\nTry '%2 --help'.\n")
+                               .arg(name, context.arguments.value(0)));
+        return std::nullopt;
+    }
+    return resolveFolders(parser, context);
+}
+
 } // namespace quillory::tool

@@ -67,5 +67,9 @@ void addFolderOptions(QCommandLineParser& parser);
 // The three folders, each ending in the separator; a folder that does not exist is reported on
 // err and yields empty.
 std::optional<Folders> resolveFolders(const QCommandLineParser& parser, CommandContext& context);
+// For a subcommand that takes options only: refuses arguments ("NAME takes no arguments.") as a
+// usage error, then resolves the folders. Empty when the command must stop with ExitUsage.
+std::optional<Folders> foldersWithoutArguments(const QCommandLineParser& parser,
+                                               CommandContext& context, const QString& name);
 
 } // namespace quillory::tool

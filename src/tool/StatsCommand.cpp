@@ -17,12 +17,7 @@ int runStats(CommandContext& context) {
     addFolderOptions(parser);
     if (const auto status = parseArguments(parser, context))
         return *status;
-    if (!parser.positionalArguments().isEmpty()) {
-        context.printError(QStringLiteral("stats takes no arguments.\nTry '%1 --help'.\n")
-                               .arg(context.arguments.value(0)));
-        return ExitUsage;
-    }
-    const auto folders = resolveFolders(parser, context);
+    const auto folders = foldersWithoutArguments(parser, context, QStringLiteral("stats"));
     if (!folders)
         return ExitUsage;
 
