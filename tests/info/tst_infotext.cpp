@@ -1,243 +1,278 @@
+// What the information windows show and the visual-style manifest, without a window.
 #include "info/AboutCredits.h"
+#include "info/Manifest.h"
 #include "info/MemoryText.h"
 #include "info/VersionHistory.h"
 #include "platform/SystemInfo.h"
+#include "support/ScriptedMessages.h"
 #include "support/TestFolders.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <limits>
 
 using namespace quillory;
 using namespace quillory::info;
+using quillory::test::ScriptedMessages;
 using quillory::test::TestFolders;
+
+namespace {
+const QLocale kC = QLocale::c();
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+using Figures = QList<quint64>; // in KB: total and available RAM, swap; the address space used
+
+// Written out whole, as the platform reads it.
+const QByteArray kManifest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+    "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
+    "<assemblyIdentity version=\"1.0.0.0\" processorArchitecture=\"X86\" "
+    "name=\"Arborlight.WindowsXP.Example\" type=\"win32\" /> "
+    "<description>An example of windows XP theming.</description> "
+    "<dependency> <dependentAssembly> "
+    "<assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
+    "version=\"6.0.0.0\" processorArchitecture=\"X86\" publicKeyToken=\"6595b64144ccf1df\" "
+    "language=\"*\" /> "
+    "</dependentAssembly> </dependency> </assembly>\r\n";
+} // namespace
 
 class TestInfoText : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void kilobytesShortestForm_data();
-    void kilobytesShortestForm();
-    void percentPattern_data();
-    void percentPattern();
-    void barsKeepTheProportion_data();
-    void barsKeepTheProportion();
-    void procFigures_data();
-    void procFigures();
-    void versionHistoryShownAsPlainText_data();
-    void versionHistoryShownAsPlainText();
-    void versionHistoryMissingOrUnreadable();
-    void creditsPauseOncePerPass_data();
-    void creditsPauseOncePerPass();
-};
+    void kilobytesShortestForm_data() {
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("512 MiB") << quint64(512) * 1024 * 1024 << kC << "524288";
+        QTest::newRow("1536 bytes") << quint64(1536) << kC << "1.5";
+        QTest::newRow("regional decimal separator") << quint64(1536) << kGerman << "1,5";
+        QTest::newRow("no thousands separator") << quint64(1234567) * 1024 << kGerman << "1234567";
+        QTest::newRow("one byte, every decimal") << quint64(1) << kC << "0.0009765625";
+        QTest::newRow("above 4 GiB") << (quint64(5) << 30) + 512 << kC << "5242880.5";
+        QTest::newRow("64-bit address space") << (quint64(1) << 47) << kC << "137438953472";
+    }
+    void kilobytesShortestForm() {
+        QFETCH(quint64, bytes);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QCOMPARE(kilobytes(bytes, locale), text);
+    }
 
-void TestInfoText::kilobytesShortestForm_data() {
-    QTest::addColumn<quint64>("bytes");
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("text");
-    const QLocale c = QLocale::c();
-    const QLocale german(QLocale::German, QLocale::Germany);
-    QTest::newRow("512 MiB") << quint64(512) * 1024 * 1024 << c << "524288";
-    QTest::newRow("1536 bytes") << quint64(1536) << c << "1.5";
-    QTest::newRow("regional decimal separator") << quint64(1536) << german << "1,5";
-    QTest::newRow("no thousands separator") << quint64(1234567) * 1024 << german << "1234567";
-    QTest::newRow("one byte, every decimal") << quint64(1) << c << "0.0009765625";
-    QTest::newRow("trailing zeros dropped") << quint64(1024 + 256) << c << "1.25";
-    QTest::newRow("above 4 GiB") << (quint64(5) << 30) + 512 << c << "5242880.5";
-    QTest::newRow("64-bit address space") << (quint64(1) << 47) << c << "137438953472";
-}
+    void percentPattern_data() {
+        QTest::addColumn<quint64>("part");
+        QTest::addColumn<quint64>("whole");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        const QLocale french(QLocale::French, QLocale::France);
+        QTest::newRow("rounded up") << quint64(2) << quint64(3) << kC << "66.67%";
+        QTest::newRow("all") << quint64(7) << quint64(7) << kC << "100.00%";
+        QTest::newRow("nothing to divide by") << quint64(0) << quint64(0) << kC << "0.00%";
+        QTest::newRow("large") << (quint64(3) << 44) << (quint64(1) << 47) << kC << "37.50%";
+        QTest::newRow("regional") << quint64(4732) << quint64(10000) << french << "47,32%";
+    }
+    void percentPattern() {
+        QFETCH(quint64, part);
+        QFETCH(quint64, whole);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QCOMPARE(percentUsed(part, whole, locale), text);
+    }
 
-void TestInfoText::kilobytesShortestForm() {
-    QFETCH(quint64, bytes);
-    QFETCH(QLocale, locale);
-    QFETCH(QString, text);
-    QCOMPARE(kilobytes(bytes, locale), text);
-}
+    void barsKeepTheProportion_data() {
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<quint64>("used");
+        QTest::newRow("512 MiB, a quarter used") << (quint64(512) << 20) << (quint64(128) << 20);
+        QTest::newRow("64-bit address space") << (quint64(1) << 47) << (quint64(3) << 40);
+        const quint64 most = std::numeric_limits<quint64>::max();
+        QTest::newRow("largest figure") << most << most / 2;
+    }
+    void barsKeepTheProportion() {
+        QFETCH(quint64, total);
+        QFETCH(quint64, used);
+        const UsageBar bar = usageBar(total, used);
+        QVERIFY(bar.maximum > 0 && bar.value >= 0 && bar.value <= bar.maximum);
+        QVERIFY(qAbs(double(bar.value) / bar.maximum - double(used) / double(total)) < 1e-4);
+        if (total / 1024 <= quint64(std::numeric_limits<int>::max()))
+            QCOMPARE(quint64(bar.maximum), total / 1024); // in KB while that fits
+    }
 
-void TestInfoText::percentPattern_data() {
-    QTest::addColumn<quint64>("part");
-    QTest::addColumn<quint64>("whole");
-    QTest::addColumn<QLocale>("locale");
-    QTest::addColumn<QString>("text");
-    const QLocale c = QLocale::c();
-    QTest::newRow("two decimals") << quint64(4732) << quint64(10000) << c << "47.32%";
-    QTest::newRow("rounded down") << quint64(1) << quint64(3) << c << "33.33%";
-    QTest::newRow("rounded up") << quint64(2) << quint64(3) << c << "66.67%";
-    QTest::newRow("all") << quint64(7) << quint64(7) << c << "100.00%";
-    QTest::newRow("nothing to divide by") << quint64(0) << quint64(0) << c << "0.00%";
-    QTest::newRow("large figures") << (quint64(3) << 44) << (quint64(1) << 47) << c << "37.50%";
-    QTest::newRow("regional decimal separator")
-        << quint64(4732) << quint64(10000) << QLocale(QLocale::French, QLocale::France) << "47,32%";
-}
+    void procFigures_data() {
+        QTest::addColumn<QByteArray>("meminfo");
+        QTest::addColumn<Figures>("figures"); // empty: the text is not understood
+        QTest::newRow("typical") << QByteArray("MemTotal:       16318060 kB\n"
+                                               "MemFree:         1234567 kB\n"
+                                               "MemAvailable:    9876543 kB\n"
+                                               "Buffers:          345678 kB\n"
+                                               "SwapTotal:       2097148 kB\n"
+                                               "SwapFree:        2000000 kB\n")
+                                 << Figures{16318060, 9876543, 2097148, 2000000, 123456};
+        QTest::newRow("older kernel without MemAvailable")
+            << QByteArray("MemTotal: 1000 kB\nMemFree: 300 kB\nSwapTotal: 0 kB\nSwapFree: 0 kB\n")
+            << Figures{1000, 300, 0, 0, 123456};
+        QTest::newRow("not a number")
+            << QByteArray("MemTotal: lots kB\nMemAvailable: 1 kB\n") << Figures{};
+    }
+    void procFigures() {
+        QFETCH(QByteArray, meminfo);
+        QFETCH(Figures, figures);
+        const auto f = SystemMemoryStatus::fromProcText(
+            meminfo, "Name:\tquillory\nVmPeak:\t  200000 kB\nVmSize:\t  123456 kB\n");
+        QCOMPARE(f.has_value(), !figures.isEmpty());
+        if (f)
+            QCOMPARE((Figures{f->totalPhys, f->availPhys, f->totalPage, f->availPage,
+                              f->totalVirtual - f->availVirtual}),
+                     (Figures{figures[0] * 1024, figures[1] * 1024, figures[2] * 1024,
+                              figures[3] * 1024, figures[4] * 1024}));
+    }
 
-void TestInfoText::percentPattern() {
-    QFETCH(quint64, part);
-    QFETCH(quint64, whole);
-    QFETCH(QLocale, locale);
-    QFETCH(QString, text);
-    QCOMPARE(percentUsed(part, whole, locale), text);
-}
+    void versionHistoryAsPlainText_data() {
+        QTest::addColumn<QByteArray>("bytes"); // as TestFolders::make takes them
+        QTest::addColumn<QString>("shown");    // null: nothing to show
+        QTest::newRow("CR LF lines")
+            << QByteArray("Version 3\r\n- first\r\n") << "Version 3\n- first\n";
+        QTest::newRow("LF and lone CR") << QByteArray("a\nb\rc") << "a\nb\nc";
+        QTest::newRow("rich-text markup as characters")
+            << QByteArray("{\\rtf1\\ansi {\\b bold}}") << "{\\rtf1\\ansi {\\b bold}}";
+        QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC")
+                               << QStringLiteral("Café €");
+        QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xEF\xBB\xBFNotes") << "Notes";
+        QTest::newRow("Windows-1252") << QByteArray("Caf\xE9 \x80"
+                                                    "5")
+                                      << QStringLiteral("Café €5");
+        QTest::newRow("missing") << QByteArray() << QString();
+        QTest::newRow("a folder of that name") << QByteArray("<folder>") << QString();
+    }
+    void versionHistoryAsPlainText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        TestFolders dir;
+        const QString path = VersionHistory::path(dir.programFolder() + "/");
+        QCOMPARE(path, dir.programFolder() + "/VersionHistory.txt");
+        TestFolders::make(path, bytes);
+        QCOMPARE(VersionHistory::load(path).value_or(QString()), shown);
+        if (!shown.isNull())
+            QCOMPARE(TestFolders::readBytes(path), bytes); // only ever read
+    }
 
-void TestInfoText::barsKeepTheProportion_data() {
-    QTest::addColumn<quint64>("total");
-    QTest::addColumn<quint64>("used");
-    QTest::newRow("512 MiB, a quarter used") << (quint64(512) << 20) << (quint64(128) << 20);
-    QTest::newRow("64-bit address space") << (quint64(1) << 47) << (quint64(3) << 40);
-    QTest::newRow("largest figure")
-        << std::numeric_limits<quint64>::max() << std::numeric_limits<quint64>::max() / 2;
-}
-
-void TestInfoText::barsKeepTheProportion() {
-    QFETCH(quint64, total);
-    QFETCH(quint64, used);
-    const UsageBar bar = usageBar(total, used);
-    QVERIFY(bar.maximum > 0);
-    QVERIFY(bar.value >= 0 && bar.value <= bar.maximum);
-    const double wanted = double(used) / double(total);
-    QVERIFY2(qAbs(double(bar.value) / bar.maximum - wanted) < 1e-4,
-             qPrintable(QStringLiteral("%1 of %2").arg(bar.value).arg(bar.maximum)));
-    if (total / 1024 <= quint64(std::numeric_limits<int>::max()))
-        QCOMPARE(quint64(bar.maximum), total / 1024); // in KB while that fits
-}
-
-void TestInfoText::procFigures_data() {
-    QTest::addColumn<QByteArray>("meminfo");
-    QTest::addColumn<QByteArray>("status");
-    QTest::addColumn<bool>("known");
-    QTest::addColumn<quint64>("totalPhys");
-    QTest::addColumn<quint64>("availPhys");
-    QTest::addColumn<quint64>("totalPage");
-    QTest::addColumn<quint64>("availPage");
-    QTest::addColumn<quint64>("usedVirtual");
-
-    const QByteArray full = "MemTotal:       16318060 kB\n"
-                            "MemFree:         1234567 kB\n"
-                            "MemAvailable:    9876543 kB\n"
-                            "Buffers:          345678 kB\n"
-                            "SwapCached:            0 kB\n"
-                            "SwapTotal:       2097148 kB\n"
-                            "SwapFree:        2000000 kB\n";
-    const QByteArray status = "Name:\tquillory\nVmPeak:\t  200000 kB\nVmSize:\t  123456 kB\n";
-    QTest::newRow("typical") << full << status << true << quint64(16318060) * 1024
-                             << quint64(9876543) * 1024 << quint64(2097148) * 1024
-                             << quint64(2000000) * 1024 << quint64(123456) * 1024;
-    QTest::newRow("older kernel without MemAvailable")
-        << QByteArray("MemTotal: 1000 kB\nMemFree: 300 kB\nSwapTotal: 0 kB\nSwapFree: 0 kB\n")
-        << status << true << quint64(1000) * 1024 << quint64(300) * 1024 << quint64(0) << quint64(0)
-        << quint64(123456) * 1024;
-    QTest::newRow("not a number") << QByteArray("MemTotal: lots kB\nMemAvailable: 1 kB\n") << status
-                                  << false << quint64(0) << quint64(0) << quint64(0) << quint64(0)
-                                  << quint64(0);
-}
-
-void TestInfoText::procFigures() {
-    QFETCH(QByteArray, meminfo);
-    QFETCH(QByteArray, status);
-    QFETCH(bool, known);
-    const std::optional<MemoryFigures> f = SystemMemoryStatus::fromProcText(meminfo, status);
-    QCOMPARE(f.has_value(), known);
-    if (!known)
-        return;
-    QFETCH(quint64, totalPhys);
-    QFETCH(quint64, availPhys);
-    QFETCH(quint64, totalPage);
-    QFETCH(quint64, availPage);
-    QFETCH(quint64, usedVirtual);
-    QCOMPARE(f->totalPhys, totalPhys);
-    QCOMPARE(f->availPhys, availPhys);
-    QCOMPARE(f->totalPage, totalPage);
-    QCOMPARE(f->availPage, availPage);
-    QCOMPARE(f->totalVirtual - f->availVirtual, usedVirtual);
-}
-
-void TestInfoText::versionHistoryShownAsPlainText_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("CR LF lines") << QByteArray("Version 3\r\n- first\r\n")
-                                 << "Version 3\n- first\n";
-    QTest::newRow("LF and lone CR") << QByteArray("a\nb\rc") << "a\nb\nc";
-    QTest::newRow("rich-text markup as characters")
-        << QByteArray("{\\rtf1\\ansi {\\b bold}}") << "{\\rtf1\\ansi {\\b bold}}";
-    QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC") << QStringLiteral("Café €");
-    QTest::newRow("UTF-8 with byte order mark")
-        << QByteArray("\xEF\xBB\xBFNotes") << QStringLiteral("Notes");
-    QTest::newRow("Windows-1252") << QByteArray("Caf\xE9 \x80"
-                                                "5")
-                                  << QStringLiteral("Café €5");
-}
-
-void TestInfoText::versionHistoryShownAsPlainText() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, shown);
-    TestFolders dir;
-    const QString path = VersionHistory::path(dir.programFolder());
-    QCOMPARE(path, dir.programFolder() + "/VersionHistory.txt");
-    TestFolders::writeBytes(path, bytes);
-    const std::optional<QString> text = VersionHistory::load(path);
-    QVERIFY(text.has_value());
-    QCOMPARE(*text, shown);
-    QCOMPARE(TestFolders::readBytes(path), bytes); // only ever read
-}
-
-void TestInfoText::versionHistoryMissingOrUnreadable() {
-    TestFolders dir;
-    const QString path = VersionHistory::path(dir.programFolder() + "/");
-    QCOMPARE(path, dir.programFolder() + "/VersionHistory.txt");
-    QVERIFY(!VersionHistory::load(path).has_value());
-    QVERIFY(QDir().mkdir(path)); // a folder of that name is no file
-    QVERIFY(!VersionHistory::load(path).has_value());
-}
-
-void TestInfoText::creditsPauseOncePerPass_data() {
-    QTest::addColumn<int>("container");
-    QTest::addColumn<int>("step");
-    QTest::addColumn<int>("firstPauseAfter"); // ticks; 0 when the top never hits 255 exactly
-    QTest::newRow("as designed") << 2055 << 10 << 180;
-    QTest::newRow("coarser step still lands") << 2055 << 20 << 90;
-    QTest::newRow("panel 5 twips lower never lands") << 2060 << 10 << 0;
-    QTest::newRow("panel 5 twips higher never lands") << 2050 << 10 << 0;
-}
-
-void TestInfoText::creditsPauseOncePerPass() {
-    QFETCH(int, container);
-    QFETCH(int, step);
-    QFETCH(int, firstPauseAfter);
-    CreditsScroller scroller(container, CreditsScroller::kLabelHeight, step);
-    QCOMPARE(scroller.top(), container);
-
-    int ticks = 0;
-    int pauses = 0;
-    int restarts = 0;
-    QList<int> pauseTops;
-    while (restarts < 3 && ticks < 100000) {
-        const int before = scroller.top();
-        const CreditsScroller::Tick t = scroller.tick();
-        ++ticks;
-        switch (t) {
-        case CreditsScroller::Tick::Paused:
-            if (pauses == 0)
-                QCOMPARE(ticks, firstPauseAfter);
-            ++pauses;
-            pauseTops.append(scroller.top());
+    void creditsPauseOncePerPass_data() {
+        QTest::addColumn<int>("container");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("firstPauseAfter"); // ticks; 0 when the top never hits 255 exactly
+        QTest::newRow("as designed") << 2055 << 10 << 180;
+        QTest::newRow("coarser step still lands") << 2055 << 20 << 90;
+        QTest::newRow("panel 5 twips lower never lands") << 2060 << 10 << 0;
+        QTest::newRow("panel 5 twips higher never lands") << 2050 << 10 << 0;
+    }
+    void creditsPauseOncePerPass() {
+        QFETCH(int, container);
+        QFETCH(int, step);
+        QFETCH(int, firstPauseAfter);
+        const int label = CreditsScroller::kLabelHeight;
+        CreditsScroller scroller(container, label, step);
+        QCOMPARE(scroller.top(), container);
+        int ticks = 0, pauses = 0, restarts = 0;
+        while (restarts < 3 && ticks < 100000) {
+            const int before = scroller.top();
+            const CreditsScroller::Tick t = scroller.tick();
+            ++ticks;
+            if (t == CreditsScroller::Tick::Restarted) {
+                // As soon as the whole label has passed above the panel, not a step later.
+                QVERIFY2(before <= -label && before > -label - step,
+                         qPrintable(QString::number(before)));
+                QCOMPARE(scroller.top(), container);
+                ++restarts;
+                QCOMPARE(pauses, firstPauseAfter ? restarts : 0);
+                continue;
+            }
             QCOMPARE(scroller.top(), before - step);
-            break;
-        case CreditsScroller::Tick::Moved:
-            QCOMPARE(scroller.top(), before - step);
-            break;
-        case CreditsScroller::Tick::Restarted:
-            // Only once the whole label has passed above the panel.
-            QVERIFY(before <= -CreditsScroller::kLabelHeight);
-            QCOMPARE(scroller.top(), container);
-            ++restarts;
-            QCOMPARE(pauses, firstPauseAfter ? restarts : 0);
-            break;
+            if (t == CreditsScroller::Tick::Paused) {
+                QCOMPARE(scroller.top(), 255);
+                if (pauses++ == 0)
+                    QCOMPARE(ticks, firstPauseAfter);
+            }
+        }
+        QCOMPARE(restarts, 3);
+    }
+
+    void manifestPath_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("path");
+        const QString quillory = "quillory", manifest = "/opt/quillory/quillory.exe.manifest";
+        QTest::newRow("folder") << "/opt/quillory" << quillory << manifest;
+        QTest::newRow("folder ending in a separator") << "/opt/quillory/" << quillory << manifest;
+        QTest::newRow("file-system root") << "/" << quillory << "/quillory.exe.manifest";
+        QTest::newRow("extension dropped")
+            << "/srv" << QString("lend.exe") << "/srv/lend.exe.manifest";
+        QTest::newRow("only the last extension dropped")
+            << "/srv" << QString("my.lend.exe") << "/srv/my.lend.exe.manifest";
+    }
+    void manifestPath() {
+        QFETCH(QString, folder);
+        QFETCH(QString, exe);
+        QFETCH(QString, path);
+        QCOMPARE(Manifest::path(folder, exe), path);
+    }
+
+    void manifestAtStartUp_data() {
+        QTest::addColumn<QByteArray>("before"); // null: no file
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QString>("title"); // of the one message, empty for none
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("correct manifest there") << kManifest << true << "" << kManifest;
+        QTest::newRow("any file of that name counts")
+            << QByteArray("old\r\n") << true << "" << QByteArray("old\r\n");
+        QTest::newRow("missing: written, restart asked")
+            << QByteArray() << true << "Restart" << kManifest;
+        QTest::newRow("cannot be written")
+            << QByteArray() << false << "Themeing Error!" << QByteArray();
+    }
+    void manifestAtStartUp() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, folderExists);
+        QFETCH(QString, title);
+        QFETCH(QByteArray, after);
+        TestFolders dir;
+        const QString path = Manifest::path(dir.root() + (folderExists ? "" : "/gone"), "quillory");
+        TestFolders::put(path, before);
+        ScriptedMessages messages;
+        if (!title.isEmpty())
+            messages.answerOk();
+        const auto outcome = Manifest::check(path, messages);
+        QCOMPARE(outcome, before.isNull() ? folderExists ? Manifest::Outcome::Written
+                                                         : Manifest::Outcome::Failed
+                                          : Manifest::Outcome::AlreadyThere);
+        QCOMPARE(TestFolders::bytesOrNull(path), after);
+        QCOMPARE(messages.shown.size(), title.isEmpty() ? 0 : 1);
+        if (title.isEmpty())
+            return;
+        const Message& m = messages.shown.first();
+        QCOMPARE(m.title, title);
+        QCOMPARE(m.buttons, MsgButtons::Ok);
+        if (folderExists) {
+            QCOMPARE(m.text, QString("Please restart Quillory! QD to view Windows XP theme,"));
+            QCOMPARE(m.icon, MsgIcon::Information);
+        } else {
+            QCOMPARE(m.text, QString("Error creating Windows XP theme file. You may be running EXE "
+                                     "file from a network drive With which you dont have write "
+                                     "permissions. Themes will Not be enabled."));
+            QCOMPARE(m.icon, MsgIcon::Exclamation);
         }
     }
-    QCOMPARE(restarts, 3);
-    for (int top : pauseTops)
-        QCOMPARE(top, 255);
-}
+
+    void manifestOnlyOnWindows() {
+        QCOMPARE(Manifest::content(), kManifest);
+#ifndef Q_OS_WIN
+        const QString path = Manifest::pathForThisProgram();
+        QVERIFY(!QFileInfo::exists(path));
+        ScriptedMessages messages;
+        Manifest::setUpVisualStyle(messages);
+        QVERIFY(messages.shown.isEmpty());
+        QVERIFY2(!QFileInfo::exists(path), "no manifest is written where nothing reads it");
+#endif
+    }
+};
 
 QTEST_GUILESS_MAIN(TestInfoText)
 #include "tst_infotext.moc"
