@@ -11,8 +11,8 @@ namespace quillory::test {
 
 TestFolders::TestFolders() = default;
 
-Folders TestFolders::folders() const {
-    const QString base = root() + QLatin1Char('/');
+Folders TestFolders::foldersIn(const QString& programFolder) {
+    const QString base = programFolder + QLatin1Char('/');
     return Folders{base + QStringLiteral("profiles/"), base + QStringLiteral("stats/"),
                    base + QStringLiteral("loaned/")};
 }

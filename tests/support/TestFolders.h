@@ -20,7 +20,9 @@ public:
     QString root() const { return m_dir.path(); }
     // The program's folder (no trailing separator).
     QString programFolder() const { return m_dir.path(); }
-    Folders folders() const;
+    Folders folders() const { return foldersIn(root()); }
+    // The three data folders of a program folder.
+    static Folders foldersIn(const QString& programFolder);
     void makeAll() const;
 
     static void writeBytes(const QString& path, const QByteArray& bytes);
