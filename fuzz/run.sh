@@ -6,10 +6,7 @@
 # Environment: BUILD_DIR (default build-fuzz), JOBS (build jobs), CXX (default clang++).
 set -euo pipefail
 
-if [[ $# -lt 1 || ! "$1" =~ ^[0-9]+$ ]]; then
-    echo "usage: $0 SECONDS [TARGET...]" >&2
-    exit 2
-fi
+[[ "${1:-}" =~ ^[0-9]+$ ]] || { echo "usage: $0 SECONDS [TARGET...]" >&2; exit 2; }
 seconds=$1
 shift
 
@@ -17,10 +14,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-fuzz}
 [[ "$build" = /* ]] || build=$root/$build
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
-all_targets=(fuzz_record_lines fuzz_item_record fuzz_profile_record fuzz_loan_record fuzz_loan_list
-             fuzz_settings)
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
+[[ ${#targets[@]} -gt 0 ]] || targets=(fuzz_record_lines fuzz_item_record fuzz_profile_record
+                                       fuzz_loan_record fuzz_loan_list fuzz_settings)
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
     -DQUILLORY_FUZZ=ON -DQUILLORY_TESTS=OFF -DQUILLORY_BENCH=OFF >/dev/null
@@ -29,6 +25,7 @@ cmake --build "$build" -j "$jobs" --target fuzz_readers
 mkdir -p "$build/fuzz-artifacts" "$build/fuzz-logs"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+[[ -w /dev/shm ]] && export TMPDIR=${TMPDIR:-/dev/shm} # the readers' scratch files, in memory
 failed=()
 summary=()
 for target in "${targets[@]}"; do
@@ -36,11 +33,8 @@ for target in "${targets[@]}"; do
     work=$build/fuzz-work/$target # new inputs found go here, never into the repository
     log=$build/fuzz-logs/$target.log
     mkdir -p "$work"
-    if [[ "$seconds" -eq 0 ]]; then
-        limit=(-runs=0)
-    else
-        limit=(-max_total_time="$seconds")
-    fi
+    limit=(-max_total_time="$seconds")
+    [[ "$seconds" -ne 0 ]] || limit=(-runs=0)
     echo "== $target (${seconds}s)"
     set +e
     QUILLORY_FUZZ_READER=$target "$build/fuzz/fuzz_readers" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
