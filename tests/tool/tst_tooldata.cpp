@@ -1,3 +1,5 @@
+// The console tool: its logic on real folders (CSV out and back in, hostile input, overdue loans,
+// the check and its repair), and the program as a user meets it (exit statuses and streams).
 #include "borrowers/Borrowers.h"
 #include "items/ItemCatalogue.h"
 #include "lending/Lending.h"
@@ -8,13 +10,13 @@
 #include "tool/Overdue.h"
 
 #include <QBuffer>
+#include <QProcess>
 #include <QtTest>
 
 using namespace quillory;
 using namespace quillory::tool;
 using quillory::test::TestFolders;
 
-// The console tool's logic on real folders: CSV out and back in, hostile input, overdue loans.
 class TstToolData : public QObject {
     Q_OBJECT
 
@@ -26,6 +28,8 @@ private slots:
     void overdue();
     void check_data();
     void check();
+    void commandLine_data();
+    void commandLine();
 };
 
 namespace {
@@ -56,6 +60,14 @@ borrowers::UnitSource fixedSource() {
     auto value = std::make_shared<double>(0.25);
     return [value] { return *value = std::fmod(*value + 0.137, 1.0); };
 }
+
+void newItem(const Folders& f, const items::ItemFields& fields) {
+    QCOMPARE(items::createItem(f, kDate, fields, QLocale::c()).kind,
+             items::CreateOutcome::Kind::Created);
+}
+void newProfile(const Folders& f, const QString& id, const borrowers::ProfileFields& fields) {
+    QCOMPARE(borrowers::createProfile(f, id, fields).result, borrowers::CreateResult::Created);
+}
 } // namespace
 
 void TstToolData::roundTrip() {
@@ -64,24 +76,17 @@ void TstToolData::roundTrip() {
     to.makeAll();
     const Folders source = from.folders();
     // Texts that need quoting in CSV, a leading blank, and Windows-1252 letters.
-    for (const items::ItemFields& f :
-         {items::ItemFields{u" Dune, Part \"1\""_qs.replace(u'"', u'\''), u"english"_qs,
-                            u"12.50"_qs, u"say \"hi\", twice"_qs, u"N.A."_qs},
-          items::ItemFields{u"Café (2nd ed.)"_qs, u"French"_qs, u"$3"_qs, u""_qs, u"Gallimard"_qs}})
-        QCOMPARE(items::createItem(source, kDate, f, QLocale::c()).kind,
-                 items::CreateOutcome::Kind::Created);
-    QCOMPARE(borrowers::createProfile(source, u"4821937Q"_qs,
-                                      {u" Zoë, Jr."_qs, u"55 \"12\""_qs, u"-"_qs})
-                 .result,
-             borrowers::CreateResult::Created);
-    TestFolders::writeBytes(source.itemPath(u"Damaged"_qs), "only a title\r\n");
+    newItem(source, {" Dune, Part '1'", "english", "12.50", "say \"hi\", twice", "N.A."});
+    newItem(source, {QStringLiteral("Café (2nd ed.)"), "French", "$3", "", "Gallimard"});
+    newProfile(source, "4821937Q", {QStringLiteral(" Zoë, Jr."), "55 \"12\"", "-"});
+    TestFolders::writeBytes(source.itemPath("Damaged"), "only a title\r\n");
 
     ExportResult itemsResult;
     const QByteArray itemsCsv = exported(RecordKind::Items, source, &itemsResult);
     QCOMPARE(itemsResult.rows, 2);
     QCOMPARE(itemsResult.skipped.size(), 1u);
-    QCOMPARE(itemsResult.skipped[0].fileName, u"Damaged"_qs);
-    QFile::remove(source.itemPath(u"Damaged"_qs));
+    QCOMPARE(itemsResult.skipped[0].fileName, "Damaged");
+    QFile::remove(source.itemPath("Damaged"));
 
     const ImportPlan itemPlan =
         planItemImport(to.folders(), readCsv(itemsCsv), kDate, QLocale::c());
@@ -97,7 +102,7 @@ void TstToolData::roundTrip() {
     QCOMPARE(to.snapshot(), from.snapshot());
 
     // Applying again finds every record there and leaves it alone.
-    TestFolders::writeBytes(to.folders().profilePath(u"4821937Q"_qs), "changed\r\n");
+    TestFolders::writeBytes(to.folders().profilePath("4821937Q"), "changed\r\n");
     const auto before = to.snapshot();
     for (const ImportWrite& w : applyImport(to.folders().profiles, profilePlan))
         QVERIFY(!w.result.ok());
@@ -109,60 +114,48 @@ void TstToolData::hostileCsv_data() {
     QTest::addColumn<QByteArray>("csv");
     QTest::addColumn<bool>("cp1252");
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("quoted comma, quote, line break")
-        << true
-        << QByteArray("Title,Price,Serial Number\r\n\"A, B\",1,\"say \"\"x\"\"\"\r\n"
-                      "\"Two\r\nlines\",2,x\r\nAfter,3,y\r\n")
-        << false
-        << "2:A, B|3!The title contains a control character (such as a tab), which "
-           "cannot be part of a file name. Please type the title again.|5:After";
-    QTest::newRow("byte order mark")
-        << true << QByteArray("\xEF\xBB\xBFtitle,PRICE\r\nBom,1\r\n") << false << "2:Bom";
-    QTest::newRow("windows-1252 bytes")
-        << true << QByteArray("Title,Price\r\nCaf\xE9,1\r\n") << true << "2:Café";
-    QTest::newRow("windows-1252 bytes read as UTF-8")
-        << true << QByteArray("Title,Price\r\nCaf\xE9,1\r\n") << false
-        << "2!the row is not valid UTF-8 (for a Windows-1252 file use --encoding windows-1252)";
-    QTest::newRow("missing column") << true << QByteArray("Title,Language\r\nX,English\r\n")
-                                    << false << "error: the file has no column \"Price\"";
-    QTest::newRow("extra column and short row")
-        << true << QByteArray("Title,Price,Shelf\r\nX,1,A3\r\nY,2\r\n") << false
-        << "2:X|3!the row has 2 fields, the header has 3";
-    QTest::newRow("empty rows") << true << QByteArray("Title,Price\r\n\r\nX,1\r\n\r\n\r\n") << false
-                                << "3:X";
-    QTest::newRow("unclosed quote")
-        << true << QByteArray("Title,Price\r\n\"X,1\r\n") << false << "error";
-    QTest::newRow("refused by the dialog's checks")
-        << true
-        << QByteArray("Title,Price,Language\r\n   ,1,x\r\nA,abc,x\r\nB,1,\" \"\r\n"
-                      "\xE6\x97\xA5,1,x\r\n") +
-               QByteArray(300, 'L') + ",1,x\r\n"
-        << false
-        << "2!Invalid Title!|3!Invalid Price!|4!Invalid Language!|5!The Title field contains the "
-           "character \"日\", which cannot be stored in the record files. Please type it another "
-           "way.|6!The title is too long to "
-           "be used as a file name. Please shorten it by at least 45 characters.";
-    QTest::newRow("duplicates in any letter case")
-        << true << QByteArray("Title,Price\r\nDUNE,1\r\nRock.,1\r\nROCK?,2\r\n") << false
-        << "2!File was already created!|3:Rock_|4!File was already created! (the same as line 3)";
-    QTest::newRow("borrowers: given, generated, clash, blank cell")
-        << false
-        << QByteArray("name,HOME,Cell,Profile ID\r\nAnn,1,-,1000001A\r\nBob,2,-,\r\n"
-                      "Cy,3,-,1000001A\r\nDee,4, ,\r\nEve,5,6,1000002a\r\n")
-        << false
-        << "2:1000001A|3:3869999H|4!Profile ID is similar to a current user. (the same as "
-           "line 2)|5!Please provide a valid Cell-phone number or skip field by inserting the "
-           "dash symbol '-'.|6!the Profile ID 1000002a is not seven digits (the first not 0) "
-           "followed by a capital letter";
-
+    auto row = [](const char* name, const QByteArray& csv, const QString& expected,
+                  bool cp1252 = false,
+                  bool items = true) { QTest::newRow(name) << items << csv << cp1252 << expected; };
+    row("quoted comma, quote, line break",
+        "Title,Price,Serial Number\r\n\"A, B\",1,\"say \"\"x\"\"\"\r\n\"Two\r\nlines\",2,x\r\n"
+        "After,3,y\r\n",
+        "2:A, B|3!The title contains a control character (such as a tab), which cannot be part "
+        "of a file name. Please type the title again.|5:After");
+    row("byte order mark", "\xEF\xBB\xBFtitle,PRICE\r\nBom,1\r\n", "2:Bom");
+    row("windows-1252 bytes", "Title,Price\r\nCaf\xE9,1\r\n", QStringLiteral("2:Café"), true);
+    row("windows-1252 bytes read as UTF-8", "Title,Price\r\nCaf\xE9,1\r\n",
+        "2!the row is not valid UTF-8 (for a Windows-1252 file use --encoding windows-1252)");
+    row("missing column", "Title,Language\r\nX,English\r\n",
+        "error: the file has no column \"Price\"");
+    row("extra column and short row", "Title,Price,Shelf\r\nX,1,A3\r\nY,2\r\n",
+        "2:X|3!the row has 2 fields, the header has 3");
+    row("empty rows", "Title,Price\r\n\r\nX,1\r\n\r\n\r\n", "3:X");
+    row("unclosed quote", "Title,Price\r\n\"X,1\r\n", "error");
+    row("refused by the dialog's checks",
+        "Title,Price,Language\r\n   ,1,x\r\nA,abc,x\r\nB,1,\" \"\r\n\xE6\x97\xA5,1,x\r\n" +
+            QByteArray(300, 'L') + ",1,x\r\n",
+        QStringLiteral("2!Invalid Title!|3!Invalid Price!|4!Invalid Language!|5!The Title field "
+                       "contains the character \"日\", which cannot be stored in the record "
+                       "files. Please type it another way.|6!The title is too long to be used as "
+                       "a file name. Please shorten it by at least 45 characters."));
+    row("duplicates in any letter case", "Title,Price\r\nDUNE,1\r\nRock.,1\r\nROCK?,2\r\n",
+        "2!File was already created!|3:Rock_|4!File was already created! (the same as line 3)");
+    row("borrowers: given, generated, clash, blank cell",
+        "name,HOME,Cell,Profile ID\r\nAnn,1,-,1000001A\r\nBob,2,-,\r\nCy,3,-,1000001A\r\n"
+        "Dee,4, ,\r\nEve,5,6,1000002a\r\n",
+        "2:1000001A|3:3869999H|4!Profile ID is similar to a current user. (the same as line 2)|"
+        "5!Please provide a valid Cell-phone number or skip field by inserting the dash symbol "
+        "'-'.|6!the Profile ID 1000002a is not seven digits (the first not 0) followed by a "
+        "capital letter",
+        false, false);
     QByteArray many("Title,Price\r\n");
     QStringList manyExpected;
     for (int i = 0; i < 10000; ++i) {
         many += "Title " + QByteArray::number(i) + "," + QByteArray::number(i) + "\r\n";
         manyExpected << QStringLiteral("%1:Title %2").arg(i + 2).arg(i);
     }
-    QTest::newRow("10,000 rows") << true << many << false << manyExpected.join(u'|');
+    row("10,000 rows", many, manyExpected.join(u'|'));
 }
 
 void TstToolData::hostileCsv() {
@@ -170,17 +163,14 @@ void TstToolData::hostileCsv() {
     QFETCH(QByteArray, csv);
     QFETCH(bool, cp1252);
     QFETCH(QString, expected);
-
     TestFolders lib;
     lib.makeAll();
-    TestFolders::writeBytes(lib.folders().itemPath(u"Dune"_qs), "Dune\r\n");
+    TestFolders::writeBytes(lib.folders().itemPath("Dune"), "Dune\r\n");
     const auto before = lib.snapshot();
     const CsvTable table = readCsv(csv, cp1252 ? CsvEncoding::Windows1252 : CsvEncoding::Utf8);
-    if (expected == u"error") {
-        QVERIFY(!table.ok());
+    QCOMPARE(table.ok(), expected != "error");
+    if (!table.ok())
         return;
-    }
-    QVERIFY2(table.ok(), qPrintable(table.error));
     const ImportPlan plan = items ? planItemImport(lib.folders(), table, kDate, QLocale::c())
                                   : planBorrowerImport(lib.folders(), table, fixedSource());
     QCOMPARE(outcomes(plan), expected);
@@ -190,30 +180,25 @@ void TstToolData::hostileCsv() {
 void TstToolData::overdue_data() {
     QTest::addColumn<int>("days");
     QTest::addColumn<QString>("expected"); // overdue file names, oldest first
-
     QTest::newRow("all readable ones, oldest first") << 0 << "German|English";
-    QTest::newRow("only the old one") << 20 << "German";
+    QTest::newRow("out exactly the days allowed is not overdue") << 3 << "German";
     QTest::newRow("none") << 40 << "";
 }
 
+// Loans dated in the program's own locale and in another one, and a date no locale reads.
 void TstToolData::overdue() {
     QFETCH(int, days);
     QFETCH(QString, expected);
-
     TestFolders lib;
     lib.makeAll();
     const Folders f = lib.folders();
-    const auto loan = [&f](const QString& name, const QString& date) {
-        TestFolders::writeBytes(
-            f.loanPath(name), TestFolders::crlf({name, date, u"$1"_qs, u"1000001A"_qs, u"Ann"_qs}));
-    };
-    loan(u"English"_qs, u"Thursday, December 3, 2026"_qs); // the program's own locale
-    loan(u"German"_qs, u"Donnerstag, 5. November 2026"_qs);
-    loan(u"Unreadable"_qs, u"the day after tomorrow"_qs);
-    TestFolders::writeBytes(
-        f.profilePath(u"1000001A"_qs),
-        TestFolders::crlf({u"1000001A"_qs, u"Ann"_qs, u"555"_qs, u"-"_qs, u" 3 "_qs}));
-
+    for (const auto& [name, date] : {std::pair{"English", "Thursday, December 3, 2026"},
+                                     {"German", "Donnerstag, 5. November 2026"},
+                                     {"Unreadable", "the day after tomorrow"}})
+        TestFolders::writeBytes(f.loanPath(name),
+                                TestFolders::crlf({name, date, "$1", "1000001A", "Ann"}));
+    TestFolders::writeBytes(f.profilePath("1000001A"),
+                            TestFolders::crlf({"1000001A", "Ann", "555", "-", " 3 "}));
     LoanDateReader dates(QLocale(QLocale::English, QLocale::UnitedStates));
     const OverdueReport report = findOverdue(f, QDate(2026, 12, 6), days, dates);
     QStringList names;
@@ -222,10 +207,10 @@ void TstToolData::overdue() {
     QCOMPARE(names.join(u'|'), expected);
     if (!report.overdue.empty()) {
         QCOMPARE(report.overdue.front().daysOut, 31);
-        QCOMPARE(report.overdue.front().home, u"555"_qs);
+        QCOMPARE(report.overdue.front().home, "555");
     }
     QCOMPARE(report.unreadable.size(), 1u);
-    QCOMPARE(report.unreadable[0].fileName, u"Unreadable"_qs);
+    QCOMPARE(report.unreadable[0].fileName, "Unreadable");
 }
 
 // One damage at a time to a library with one loan: check names it once; --repair mends what the
@@ -238,49 +223,25 @@ void TstToolData::check_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("settled");
-    const QString ann = u"4821937Q"_qs;
-    QTest::newRow("loan record lost") << "rm loaned/Dune"
-                                      << "loan-without-record"
-                                      << "any";
-    QTest::newRow("count lost") << "put profiles/4821937Q 4821937Q|Ann|555|-| 0 "
-                                << "count-differs"
-                                << "lent";
-    QTest::newRow("list lost") << "put profiles/4821937Q.lst "
-                               << "list-differs"
-                               << "lent";
-    QTest::newRow("killed write") << "put stats/.quillory-tmp-0123abcd Du"
-                                  << "leftover-temporary"
-                                  << "lent";
-    QTest::newRow("killed write, older run") << "put stats/Emma.QxTbWe Du"
-                                             << "leftover-temporary"
-                                             << "lent";
-    QTest::newRow("stopped change") << "intent"
-                                    << "unfinished-change"
-                                    << "any";
-    QTest::newRow("returned but loan kept") << "unlend stats/Dune"
-                                            << "loan-item-available"
-                                            << "any";
-    QTest::newRow("loan of no item") << "put loaned/Ghost Ghost|d|$1|4821937Q|Ann"
-                                     << "loan-item-missing"
-                                     << "";
-    QTest::newRow("loan names another") << "put loaned/Dune Dune|d|$5.00|1234567A|Bo"
-                                        << "loan-other-borrower"
-                                        << "";
-    QTest::newRow("loan names nobody") << "put loaned/Dune Dune|d|$5.00|7654321B|Cy"
-                                       << "loan-borrower-missing"
-                                       << "";
-    QTest::newRow("count not a number") << "put profiles/1234567A 1234567A|Bo|555|-| x "
-                                        << "damaged-record"
-                                        << "";
-    QTest::newRow("item lost lines") << "put stats/Emma Emma"
-                                     << "damaged-record"
-                                     << "";
-    QTest::newRow("name not text") << "badname"
-                                   << "bad-name"
-                                   << "";
-    QTest::newRow("names by case") << "cp stats/Dune stats/DUNE"
-                                   << "case-collision"
-                                   << "";
+    auto row = [](const char* name, const char* damage, const char* kind, const char* settled) {
+        QTest::newRow(name) << damage << kind << settled;
+    };
+    row("loan record lost", "rm loaned/Dune", "loan-without-record", "any");
+    row("count lost", "put profiles/4821937Q 4821937Q|Ann|555|-| 0 ", "count-differs", "lent");
+    row("list lost", "put profiles/4821937Q.lst ", "list-differs", "lent");
+    row("killed write", "put stats/.quillory-tmp-0123abcd Du", "leftover-temporary", "lent");
+    row("killed write, older run", "put stats/Emma.QxTbWe Du", "leftover-temporary", "lent");
+    row("stopped change", "intent", "unfinished-change", "any");
+    row("returned but loan kept", "unlend stats/Dune", "loan-item-available", "any");
+    row("loan of no item", "put loaned/Ghost Ghost|d|$1|4821937Q|Ann", "loan-item-missing", "");
+    row("loan names another", "put loaned/Dune Dune|d|$5.00|1234567A|Bo", "loan-other-borrower",
+        "");
+    row("loan names nobody", "put loaned/Dune Dune|d|$5.00|7654321B|Cy", "loan-borrower-missing",
+        "");
+    row("count not a number", "put profiles/1234567A 1234567A|Bo|555|-| x ", "damaged-record", "");
+    row("item lost lines", "put stats/Emma Emma", "damaged-record", "");
+    row("name not text", "badname", "bad-name", "");
+    row("names by case", "cp stats/Dune stats/DUNE", "case-collision", "");
 }
 
 void TstToolData::check() {
@@ -290,38 +251,31 @@ void TstToolData::check() {
     TestFolders lib;
     lib.makeAll();
     const Folders f = lib.folders();
-    for (const QString& title : {u"Dune"_qs, u"Emma"_qs})
-        QCOMPARE(items::createItem(f, kDate,
-                                   {title, u"English"_qs, u"5"_qs, u"N.A."_qs, u"N.A."_qs},
-                                   QLocale::c())
-                     .kind,
-                 items::CreateOutcome::Kind::Created);
-    for (const auto& [id, name] :
-         {std::pair{u"4821937Q"_qs, u"Ann"_qs}, {u"1234567A"_qs, u"Bo"_qs}})
-        QCOMPARE(borrowers::createProfile(f, id, {name, u"555"_qs, u"-"_qs}).result,
-                 borrowers::CreateResult::Created);
+    for (const char* title : {"Dune", "Emma"})
+        newItem(f, {title, "English", "5", "N.A.", "N.A."});
+    newProfile(f, "4821937Q", {"Ann", "555", "-"});
+    newProfile(f, "1234567A", {"Bo", "555", "-"});
     const auto unlent = lib.snapshot();
-    QCOMPARE(lending::lend(f, u"Dune"_qs, u"4821937Q"_qs, kDate).outcome,
-             lending::LendOutcome::Lent);
-    TestFolders::writeBytes(f.stats + u"Dune.backup"_qs, "Du"); // a person's copy, never touched
+    QCOMPARE(lending::lend(f, "Dune", "4821937Q", kDate).outcome, lending::LendOutcome::Lent);
+    TestFolders::writeBytes(f.stats + "Dune.backup", "Du"); // a person's copy, never touched
     QVERIFY(checkLibrary(f).empty());
     const auto lent = lib.snapshot();
 
     const QString at = lib.root() + u'/';
     const QStringList op = damage.split(u' ');
-    if (op[0] == u"rm")
+    if (op[0] == "rm")
         QVERIFY(QFile::remove(at + op[1]));
-    else if (op[0] == u"put")
+    else if (op[0] == "put")
         TestFolders::writeBytes(
             at + op[1],
             op[2].isEmpty() ? QByteArray() : TestFolders::crlf(op.mid(2).join(u' ').split(u'|')));
-    else if (op[0] == u"cp")
+    else if (op[0] == "cp")
         TestFolders::writeBytes(at + op[2], TestFolders::readBytes(at + op[1]));
-    else if (op[0] == u"unlend")
+    else if (op[0] == "unlend")
         TestFolders::writeBytes(at + op[1], unlent.value(op[1]));
-    else if (op[0] == u"badname")
+    else if (op[0] == "badname")
         TestFolders::writeBytes(QFile::decodeName(QFile::encodeName(f.stats) + "Caf\xE9"), "x");
-    else if (op[0] == u"intent") {
+    else if (op[0] == "intent") {
         // Writes the intent record, then refuses every write: nothing else changes.
         struct StopAfterIntent : records::RecordStore {
             int puts = 0;
@@ -334,24 +288,24 @@ void TstToolData::check() {
                 return records::Error(records::FileError::RemoveFailed);
             }
         } store;
-        QVERIFY(lending::lend(f, u"Emma"_qs, u"4821937Q"_qs, kDate, store).outcome !=
+        QVERIFY(lending::lend(f, "Emma", "4821937Q", kDate, store).outcome !=
                 lending::LendOutcome::Lent);
     }
 
-    const std::vector<Finding> found = checkLibrary(f);
-    QCOMPARE(
-        std::count_if(found.begin(), found.end(), [&](const Finding& x) { return x.kind == kind; }),
-        1);
+    auto count = [&kind](const std::vector<Finding>& found) {
+        return int(std::count_if(found.begin(), found.end(),
+                                 [&](const Finding& x) { return x.kind == kind; }));
+    };
+    QCOMPARE(count(checkLibrary(f)), 1);
     QStringList changes;
     repairLibrary(f, kDate, changes);
     const std::vector<Finding> left = checkLibrary(f);
     if (settled.isEmpty()) {
-        QVERIFY(std::any_of(left.begin(), left.end(),
-                            [&](const Finding& x) { return x.kind == kind; }));
+        QVERIFY(count(left) >= 1);
     } else {
         QVERIFY2(left.empty(), qPrintable(left.empty() ? QString() : left.front().kind));
         QVERIFY(!changes.isEmpty());
-        if (settled == u"lent")
+        if (settled == "lent")
             QCOMPARE(lib.snapshot(), lent);
     }
     const auto repaired = lib.snapshot();
@@ -359,6 +313,48 @@ void TstToolData::check() {
     repairLibrary(f, kDate, changes);
     QVERIFY2(changes.isEmpty(), qPrintable(changes.join(u'\n')));
     QCOMPARE(lib.snapshot(), repaired);
+}
+
+void TstToolData::commandLine_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("stdoutHas"); // empty: nothing on that stream
+    QTest::addColumn<QString>("stderrHas");
+    auto row = [](const char* name, const QStringList& args, int status, const char* out,
+                  const char* err) { QTest::newRow(name) << args << status << out << err; };
+    const QStringList lib{"--stats", "LIB", "--profiles", "LIB", "--loaned", "LIB"};
+    row("no command", {}, 2, "", "no command given");
+    row("unknown command", {"frobnicate"}, 2, "", "unknown command 'frobnicate'");
+    row("overview", {"--help"}, 0, "Usage: quillory-tool <command>", "");
+    row("help of a command", {"stats", "--help"}, 0, "Usage: quillory-tool stats [options]", "");
+    row("unknown option", {"export", "--colour", "items"}, 2, "", "Unknown option 'colour'");
+    row("unknown kind", {"export", "books"}, 2, "", "Name one of: items, borrowers, loans.");
+    row("overdue without days", {"overdue"}, 2, "", "--days needs a whole number");
+    row("missing folder", QStringList{"stats", "--stats", "LIB/none"} + lib.mid(2), 2, "",
+        "no such folder: LIB/none/");
+    row("damaged record skipped", QStringList{"export", "loans"} + lib, 1,
+        "File Name,Title,Loan Date", "skipped Short: ");
+}
+
+void TstToolData::commandLine() {
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, stdoutHas);
+    QFETCH(QString, stderrHas);
+    // LIB: a folder holding one loan record that has lost lines.
+    TestFolders lib;
+    TestFolders::writeBytes(lib.root() + "/Short", "Dune\r\n");
+    args.replaceInStrings("LIB", lib.root());
+    stderrHas.replace("LIB", lib.root());
+    QProcess tool;
+    tool.start(QStringLiteral(QUILLORY_TOOL_PATH), args);
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode(), status);
+    for (const auto& [text, want] : {std::pair{tool.readAllStandardOutput(), stdoutHas},
+                                     {tool.readAllStandardError(), stderrHas}})
+        QVERIFY2(want.isEmpty() ? text.isEmpty() : QString::fromUtf8(text).contains(want),
+                 text.constData());
 }
 
 QTEST_GUILESS_MAIN(TstToolData)
