@@ -128,31 +128,26 @@ void TestLending::lendOutcomes_data() {
     QTest::addColumn<LendOutcome>("outcome");
     const QByteArray ann = crlf(profile());
     const QByteArray dune = crlf(item("Dune"));
-    auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
-    row("20 on loan") << crlf(profile(kId, " 20 ")) << dune << "Dune" << LendOutcome::LoanLimit;
-    row("far over, even with the item missing")
-        << crlf(profile(kId, "57")) << QByteArray() << "Dune" << LendOutcome::LoanLimit;
-    row("the largest count") << crlf(profile(kId, "9223372036854775807")) << dune << "Dune"
-                             << LendOutcome::LoanLimit;
-    row("count too large for a number")
-        << crlf(profile(kId, "99999999999999999999")) << dune << "Dune" << LendOutcome::Failed;
-    row("count not a number") << crlf(profile(kId, "many")) << dune << "Dune"
-                              << LendOutcome::Failed;
-    row("profile missing") << QByteArray() << dune << "Dune" << LendOutcome::Failed;
-    row("profile of four lines") << crlf(profile().mid(0, 4)) << dune << "Dune"
-                                 << LendOutcome::Failed;
-    row("a folder for the profile")
-        << QByteArray("<folder>") << dune << "Dune" << LendOutcome::Failed;
-    row("item of six lines") << ann << crlf(item("Dune").mid(0, 6)) << "Dune"
-                             << LendOutcome::Failed;
-    row("a folder for the item") << ann << QByteArray("<folder>") << "Dune" << LendOutcome::Failed;
-    row("item a link out of the folder")
-        << ann << QByteArray("<link>") << "Dune" << LendOutcome::Failed;
-    row("no item chosen") << ann << dune << "" << LendOutcome::Failed;
-    row("item already on loan") << ann << crlf(lentItem("Dune", " 1 ", "1234567B")) << "Dune"
-                                << LendOutcome::NotAvailable;
-    row("status in other case") << ann << crlf(item("Dune", "available")) << "Dune"
-                                << LendOutcome::NotAvailable;
+    auto row = [](const char* name, const QByteArray& profile, const QByteArray& item,
+                  LendOutcome outcome, const QString& fileName = "Dune") {
+        QTest::newRow(name) << profile << item << fileName << outcome;
+    };
+    const auto count = [](const char* n) { return crlf(profile(kId, n)); };
+    row("20 on loan", count(" 20 "), dune, LendOutcome::LoanLimit);
+    row("far over, even with the item missing", count("57"), QByteArray(), LendOutcome::LoanLimit);
+    row("the largest count", count("9223372036854775807"), dune, LendOutcome::LoanLimit);
+    row("count too large for a number", count("99999999999999999999"), dune, LendOutcome::Failed);
+    row("count not a number", count("many"), dune, LendOutcome::Failed);
+    row("profile missing", QByteArray(), dune, LendOutcome::Failed);
+    row("profile of four lines", crlf(profile().mid(0, 4)), dune, LendOutcome::Failed);
+    row("a folder for the profile", "<folder>", dune, LendOutcome::Failed);
+    row("item of six lines", ann, crlf(item("Dune").mid(0, 6)), LendOutcome::Failed);
+    row("a folder for the item", ann, "<folder>", LendOutcome::Failed);
+    row("item a link out of the folder", ann, "<link>", LendOutcome::Failed);
+    row("no item chosen", ann, dune, LendOutcome::Failed, "");
+    row("item already on loan", ann, crlf(lentItem("Dune", " 1 ", "1234567B")),
+        LendOutcome::NotAvailable);
+    row("status in other case", ann, crlf(item("Dune", "available")), LendOutcome::NotAvailable);
 }
 
 void TestLending::lendOutcomes() {
@@ -180,41 +175,31 @@ void TestLending::returnOutcomes_data() {
     const QString item = "stats/Dune _1965_", loaned = "loaned/Dune _1965_";
     const QString ann = "profiles/" + kId, list = ann + ".lst";
     const QStringList three{loaned, ann, item}, four = three + QStringList{list};
-    const QByteArray none;
-    auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
-    row("another borrower") << "" << none << "1234567B" << ReturnOutcome::WrongBorrower
-                            << QStringList{};
-    row("ID differing in case") << "" << none << "4821937q" << ReturnOutcome::WrongBorrower
-                                << QStringList{};
-    row("loan record missing") << loaned << none << kId << ReturnOutcome::CannotOpenLoanRecord
-                               << QStringList{};
-    row("loan record empty") << loaned << QByteArray("") << kId
-                             << ReturnOutcome::CannotOpenLoanRecord << QStringList{};
-    row("a folder for the loan record") << loaned << QByteArray("<folder>") << kId
-                                        << ReturnOutcome::CannotOpenLoanRecord << QStringList{};
-    row("short loan record repaired, whoever is selected")
-        << loaned << crlf({"Dune (1965)"}) << "1234567B" << ReturnOutcome::Repaired
-        << QStringList{loaned};
-    row("short loan record, item available") << item << crlf(rec::item("Dune (1965)")) << kId
-                                             << ReturnOutcome::RepairFailed << QStringList{};
-    row("item missing") << item << none << kId << ReturnOutcome::RepairFailed << QStringList{};
-    row("profile missing: rebuilt, not returned")
-        << ann << none << kId << ReturnOutcome::Repaired << QStringList{loaned};
-    row("count not a number: rebuilt, not returned")
-        << ann << crlf(profile(kId, "two")) << kId << ReturnOutcome::Repaired
-        << QStringList{loaned};
-    row("the smallest count: rebuilt, not returned")
-        << ann << crlf(profile(kId, "-9223372036854775808")) << kId << ReturnOutcome::Repaired
-        << QStringList{loaned};
-    row("loan list missing") << list << none << kId << ReturnOutcome::LoanListMissing << three;
-    row("loan list of 200 MB") << list << QByteArray("<200 MB>") << kId
-                               << ReturnOutcome::LoanListMissing << three;
-    row("a folder for the loan list")
-        << list << QByteArray("<folder>") << kId << ReturnOutcome::LoanListMissing << three;
-    row("loan list a link out of the folder")
-        << list << QByteArray("<link>") << kId << ReturnOutcome::LoanListMissing << three;
-    row("loan list of garbage") << list << QByteArray("\x01\xFF\rDune (1965)\n\x00\x7F", 17) << kId
-                                << ReturnOutcome::Returned << four;
+    auto row = [](const char* name, const QString& damaged, const QByteArray& bytes,
+                  ReturnOutcome outcome, const QStringList& changed = {}, const QString& id = kId) {
+        QTest::newRow(name) << damaged << bytes << id << outcome << changed;
+    };
+    using R = ReturnOutcome;
+    row("another borrower", "", {}, R::WrongBorrower, {}, "1234567B");
+    row("ID differing in case", "", {}, R::WrongBorrower, {}, "4821937q");
+    row("loan record missing", loaned, {}, R::CannotOpenLoanRecord);
+    row("loan record empty", loaned, "", R::CannotOpenLoanRecord);
+    row("a folder for the loan record", loaned, "<folder>", R::CannotOpenLoanRecord);
+    row("short loan record repaired, whoever is selected", loaned, crlf({"Dune (1965)"}),
+        R::Repaired, {loaned}, "1234567B");
+    row("short loan record, item available", item, crlf(rec::item("Dune (1965)")), R::RepairFailed);
+    row("item missing", item, {}, R::RepairFailed);
+    row("profile missing: rebuilt, not returned", ann, {}, R::Repaired, {loaned});
+    row("count not a number: rebuilt, not returned", ann, crlf(profile(kId, "two")), R::Repaired,
+        {loaned});
+    row("the smallest count: rebuilt, not returned", ann,
+        crlf(profile(kId, "-9223372036854775808")), R::Repaired, {loaned});
+    row("loan list missing", list, {}, R::LoanListMissing, three);
+    row("loan list of 200 MB", list, "<200 MB>", R::LoanListMissing, three);
+    row("a folder for the loan list", list, "<folder>", R::LoanListMissing, three);
+    row("loan list a link out of the folder", list, "<link>", R::LoanListMissing, three);
+    row("loan list of garbage", list, QByteArray("\x01\xFF\rDune (1965)\n\x00\x7F", 17),
+        R::Returned, four);
 }
 
 void TestLending::returnOutcomes() {
