@@ -1,8 +1,6 @@
 // Writes that the system refuses: a disk that is full (or, for a user the permissions stop, a
 // read-only folder). Every operation that writes must say so, and leave the record it could not
 // write as it was, byte for byte, with no temporary file beside it.
-#include "WriteBlocker.h"
-
 #include "borrowers/Borrowers.h"
 #include "items/ItemCatalogue.h"
 #include "lending/LendingMessages.h"
@@ -14,7 +12,12 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-#include <memory>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace quillory;
 using namespace quillory::test;
@@ -24,19 +27,86 @@ namespace {
 
 const QString kIdle = QStringLiteral("1234567A"); // a borrower with nothing on loan
 
+// Makes writes into the folders fail on demand, the way a full disk or a locked-down share does.
+// As root (where permissions stop nothing) a small in-memory file system is mounted on the folder
+// and block() fills it to the last byte (or, to stop deletes too, makes it read-only); otherwise
+// block() makes the data folders read-only.
+class WriteBlocker {
+public:
+    enum class Mode { Unavailable, FullDisk, ReadOnly };
+    explicit WriteBlocker(const QString& folder) : m_folder(QFile::encodeName(folder)) {
+        if (::geteuid() != 0)
+            m_mode = Mode::ReadOnly;
+        else if (::mount("quillory-test", m_folder.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
+                         "size=65536,mode=0755") == 0)
+            m_mode = Mode::FullDisk;
+        else
+            m_why = QStringLiteral("running as root, where a read-only folder stops no write, "
+                                   "and a small file system cannot be mounted here (%1)")
+                        .arg(QString::fromLocal8Bit(std::strerror(errno)));
+    }
+    ~WriteBlocker() {
+        release();
+        if (m_mode == Mode::FullDisk)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    Mode mode() const { return m_mode; }
+    QString whyUnavailable() const { return m_why; }
+    QStringList folders; // made read-only in ReadOnly mode (the full disk covers all below)
+
+    // Stops writes (and with readOnly, deletes); on a full disk, calling it again takes up what
+    // deletions freed meanwhile.
+    void block(bool readOnly = false) {
+        const bool again = std::exchange(m_blocked, true);
+        if (m_mode == Mode::ReadOnly && !again) {
+            for (const QString& folder : folders)
+                QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        } else if (m_mode == Mode::FullDisk && readOnly) {
+            m_remounted = ::mount(nullptr, m_folder.constData(), nullptr,
+                                  MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+        } else if (m_mode == Mode::FullDisk) {
+            // Whole pages, then single bytes, until the file system refuses: nothing is left.
+            const int fd =
+                ::open((m_folder + "/.filler").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+            static const char page[4096] = {};
+            for (size_t chunk : {sizeof page, size_t(1)})
+                while (fd >= 0 && ::write(fd, page, chunk) > 0) {
+                }
+            ::close(fd);
+        }
+    }
+    void release() {
+        if (!std::exchange(m_blocked, false))
+            return;
+        if (std::exchange(m_remounted, false))
+            ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV,
+                    nullptr);
+        else if (m_mode == Mode::FullDisk)
+            ::unlink((m_folder + "/.filler").constData());
+        else
+            for (const QString& folder : folders)
+                QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+    }
+
+private:
+    QByteArray m_folder;
+    Mode m_mode = Mode::Unavailable;
+    QString m_why;
+    bool m_blocked = false, m_remounted = false;
+};
+
 // The three data folders on a file system whose writes can be stopped: Dune available, Emma and
 // Ivanhoe on Ann's list (two loans before this one), and a borrower with nothing on loan.
 struct BlockedLibrary {
     QTemporaryDir dir;
-    std::unique_ptr<WriteBlocker> blocker; // after dir: unmounted before dir goes
-    Folders f;
+    WriteBlocker blocker{dir.path()}; // after dir: unmounted before dir goes
+    Folders f = TestFolders::foldersIn(dir.path());
 
-    BlockedLibrary() : blocker(std::make_unique<WriteBlocker>(dir.path())) {
-        const QString base = dir.path() + QLatin1Char('/');
-        f = Folders{base + "profiles/", base + "stats/", base + "loaned/"};
-        for (const QString& folder : {f.profiles, f.stats, f.loaned, config()})
+    BlockedLibrary() {
+        blocker.folders = {f.profiles, f.stats, f.loaned, config()};
+        for (const QString& folder : blocker.folders)
             QDir().mkpath(folder);
-        blocker->setFolders({f.profiles, f.stats, f.loaned, config()});
         fill(f);
     }
     static void fill(const Folders& f) {
@@ -49,6 +119,40 @@ struct BlockedLibrary {
     Files files() const { return TestFolders::filesUnder(dir.path()); }
 };
 
+// Where a change's writes go in these tests: the system's store, with a stop placed just before
+// one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
+// (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
+// freed by the librarian once the program has said so; with `lasting` it stays.
+class StopBeforeWrite : public records::RecordStore {
+public:
+    StopBeforeWrite(int at, std::function<void(bool)> stop) : m_at(at), m_stop(std::move(stop)) {}
+    bool lasting = false;
+    records::Result<> put(const QString& path, const QByteArray& bytes) override {
+        return around([&] { return RecordStore::put(path, bytes); });
+    }
+    records::Result<> erase(const QString& path) override {
+        return around([&] { return RecordStore::erase(path); });
+    }
+
+private:
+    template <class Write> records::Result<> around(Write write) {
+        m_stopped |= m_calls++ == m_at;
+        if (m_stopped)
+            m_stop(true);
+        const records::Result<> result = write();
+        if (m_stopped && !result.ok() && !lasting) {
+            m_stop(false);
+            m_stopped = false;
+        }
+        return result;
+    }
+    int m_at, m_calls = 0;
+    bool m_stopped = false;
+    std::function<void(bool)> m_stop;
+};
+
+enum class Cause { Blocked, RenamedAway, StaysBlocked };
+
 } // namespace
 
 class TestWriteFailures : public QObject {
@@ -60,47 +164,6 @@ private Q_SLOTS:
     void everyWriterReports_data();
     void everyWriterReports();
 };
-
-namespace {
-
-// Where a change's writes go in these tests: the system's store, with a stop placed just before
-// one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
-// (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
-// freed by the librarian once the program has said so; with `lasting` it stays.
-class StopBeforeWrite : public records::RecordStore {
-public:
-    StopBeforeWrite(int at, std::function<void()> stop, std::function<void()> resume)
-        : m_at(at), m_stop(std::move(stop)), m_resume(std::move(resume)) {}
-    bool lasting = false;
-    records::Result<> put(const QString& path, const QByteArray& bytes) override {
-        return around([&] { return RecordStore::put(path, bytes); });
-    }
-    records::Result<> erase(const QString& path) override {
-        return around([&] { return RecordStore::erase(path); });
-    }
-
-private:
-    template <class Write> records::Result<> around(Write write) {
-        if (m_calls++ == m_at)
-            m_stopped = true;
-        if (m_stopped)
-            m_stop();
-        const records::Result<> result = write();
-        if (m_stopped && !result.ok() && !lasting) {
-            m_resume();
-            m_stopped = false;
-        }
-        return result;
-    }
-    int m_at;
-    int m_calls = 0;
-    bool m_stopped = false;
-    std::function<void()> m_stop, m_resume;
-};
-
-enum class Cause { Blocked, RenamedAway, StaysBlocked };
-
-} // namespace
 
 void TestWriteFailures::eachStepFailing_data() {
     QTest::addColumn<bool>("returning");
@@ -128,8 +191,8 @@ void TestWriteFailures::eachStepFailing() {
     QFETCH(int, step);
     QFETCH(Cause, cause);
     BlockedLibrary lib;
-    if (cause != Cause::RenamedAway && lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(lib.blocker->whyUnavailable()));
+    if (cause != Cause::RenamedAway && lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
+        QSKIP(qPrintable(lib.blocker.whyUnavailable()));
     if (returning)
         QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
     const Files before = lib.files();
@@ -146,34 +209,24 @@ void TestWriteFailures::eachStepFailing() {
 
     const QStringList paths{lib.f.stats, lib.f.loaned, lib.f.profiles, lib.f.profiles};
     const QString folder = QDir::cleanPath(paths[std::max(step, 1) - 1]);
-    StopBeforeWrite store(
-        step,
-        [&] {
-            if (cause == Cause::RenamedAway)
-                QDir().rename(folder, folder + ".away");
-            else
-                lib.blocker->block();
-        },
-        [&] {
-            if (cause == Cause::RenamedAway)
-                QDir().rename(folder + ".away", folder);
-            else
-                lib.blocker->release();
-        });
+    StopBeforeWrite store(step, [&](bool stop) {
+        if (cause != Cause::RenamedAway)
+            stop ? lib.blocker.block() : lib.blocker.release();
+        else if (stop)
+            QDir().rename(folder, folder + ".away");
+        else
+            QDir().rename(folder + ".away", folder);
+    });
     store.lasting = cause == Cause::StaysBlocked;
-    std::optional<Message> message;
-    if (returning) {
-        const lending::ReturnResult r = lending::returnItem(lib.f, "Dune", kId, kToday, store);
-        message = lending::returnView(r).message;
-    } else {
-        const lending::LendResult r = lending::lend(lib.f, "Dune", kId, kToday, store);
-        message = lending::lendView(r, "Dune").message;
-    }
-    lib.blocker->release();
+    const std::optional<Message> message =
+        returning
+            ? lending::returnView(lending::returnItem(lib.f, "Dune", kId, kToday, store)).message
+            : lending::lendView(lending::lend(lib.f, "Dune", kId, kToday, store), "Dune").message;
+    lib.blocker.release();
     QVERIFY(message.has_value());
     QCOMPARE(message->title, QString("Error"));
     const QString reason = cause == Cause::RenamedAway ? "No such file or directory"
-                           : lib.blocker->mode() == WriteBlocker::Mode::FullDisk
+                           : lib.blocker.mode() == WriteBlocker::Mode::FullDisk
                                ? "No space left on device"
                                : "Permission denied";
     QVERIFY2(message->text.contains(reason), qPrintable(message->text));
@@ -198,26 +251,18 @@ void TestWriteFailures::eachStepFailing() {
 
 void TestWriteFailures::everyWriterReports_data() {
     QTest::addColumn<QString>("op");
-    QTest::addColumn<bool>("deletes");
-    QTest::newRow("new item") << "new item" << false;
-    QTest::newRow("edit item") << "edit item" << false;
-    QTest::newRow("new profile") << "new profile" << false;
-    QTest::newRow("edit profile") << "edit profile" << false;
-    QTest::newRow("append to loan list") << "append" << false;
-    QTest::newRow("rewrite loan list") << "rewrite list" << false;
-    QTest::newRow("repair loan record") << "repair" << false;
-    QTest::newRow("settings") << "settings" << false;
-    QTest::newRow("remove item") << "remove item" << true;
-    QTest::newRow("remove profile") << "remove profile" << true;
+    for (const char* op : {"new item", "edit item", "new profile", "edit profile", "append",
+                           "rewrite list", "repair", "settings", "remove item", "remove profile"})
+        QTest::newRow(op) << op;
 }
 
-// Each writer, with the disk full from the start: it reports, and no file changes.
+// Each writer, with the disk full from the start (for a removal, read-only): it reports the
+// failure, and no file changes.
 void TestWriteFailures::everyWriterReports() {
     QFETCH(QString, op);
-    QFETCH(bool, deletes);
     BlockedLibrary lib;
-    if (lib.blocker->mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(lib.blocker->whyUnavailable()));
+    if (lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
+        QSKIP(qPrintable(lib.blocker.whyUnavailable()));
     const Folders& f = lib.f;
     const QLocale locale(QLocale::English, QLocale::UnitedStates);
     const items::ItemFields fields{"Emma", "English", "9.99", "N.A.", "N.A."};
@@ -227,61 +272,68 @@ void TestWriteFailures::everyWriterReports() {
     TestFolders::writeBytes(f.loanPath("Dune"), "Dune\r\n"); // a loan record that lost lines
     TestFolders::writeBytes(f.itemPath("Dune"), TestFolders::crlf(lentItem("Dune", " 3 ")));
     TestFolders::writeBytes(f.itemPath("Ivanhoe"), TestFolders::crlf(item("Ivanhoe")));
+    QtSettingsStore store(ini);
+    QCOMPARE(store.value("Stats"), f.stats);
     const Files before = lib.files();
 
-    lib.blocker->block(deletes);
-    QString report; // what the person at the desk is told
-    if (op == "new item") {
-        const items::CreateOutcome o = items::createItem(f, kToday, fields, locale);
-        QCOMPARE(o.kind, items::CreateOutcome::Kind::Failed);
-        report = o.message.text;
-    } else if (op == "edit item") {
-        const items::EditOutcome o =
-            items::saveItemEdit(f.itemPath("Ivanhoe"), "Ivanhoe", kToday, fields, locale);
-        QCOMPARE(o.kind, items::EditOutcome::Kind::Failed);
-        report = o.message.text;
-    } else if (op == "new profile") {
-        const borrowers::CreateOutcome o = borrowers::createProfile(f, "7654321Z", person);
-        QCOMPARE(o.result, borrowers::CreateResult::WriteFailed);
-        report = o.message.text;
-    } else if (op == "edit profile") {
-        const borrowers::EditOutcome o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
-        QCOMPARE(o.result, borrowers::EditResult::WriteFailed);
-        report = o.message.text;
-    } else if (op == "append") {
-        const records::Result<> w = records::appendToLoanList(f.loanListPath(kId), "Dune");
-        QCOMPARE(w.error().code, records::FileError::WriteFailed);
-        report = records::errorText(w.error());
-    } else if (op == "rewrite list") {
-        const records::Result<> w = records::removeFromLoanList(f.loanListPath(kId), "Emma");
-        QCOMPARE(w.error().code, records::FileError::WriteFailed);
-        report = records::errorText(w.error());
-    } else if (op == "repair") {
-        const records::Result<records::LoanRecord> r =
-            records::repairLoanFromItem(f.loanPath("Dune"), f.itemPath("Dune"), kToday);
-        QCOMPARE(r.error().code, records::FileError::WriteFailed);
-        report = records::errorText(r.error());
-    } else if (op == "settings") {
-        QtSettingsStore store(ini);
-        QCOMPARE(store.value("Stats"), f.stats);
-        const PreferencesOutcome o =
-            PreferencesLogic::checkAndStore(store, Folders{f.profiles, f.profiles, f.loaned});
-        QVERIFY(o.storeFailed);
-        report = PreferencesLogic::storeFailedMessage().text;
-    } else if (op == "remove item") {
-        const std::optional<Message> m = items::removeItem(f.itemPath("Ivanhoe"));
-        QVERIFY(m.has_value());
-        report = m->text;
-    } else if (op == "remove profile") {
-        const borrowers::RemoveOutcome w = borrowers::removeProfile(f, kIdle);
-        QCOMPARE(w.error.code, records::FileError::RemoveFailed);
-        report = w.message.text;
-    }
-    lib.blocker->release();
-
-    QVERIFY2(!report.trimmed().isEmpty(), "the failure is reported");
+    using Report = std::pair<bool, QString>; // reported as failed, the text shown
+    auto file = [](const records::Result<>& w) {
+        return Report{w.error().code == records::FileError::WriteFailed,
+                      records::errorText(w.error())};
+    };
+    const std::map<QString, std::function<Report()>> writers{
+        {"new item",
+         [&] {
+             const auto o = items::createItem(f, kToday, fields, locale);
+             return Report{o.kind == items::CreateOutcome::Kind::Failed, o.message.text};
+         }},
+        {"edit item",
+         [&] {
+             const auto o =
+                 items::saveItemEdit(f.itemPath("Ivanhoe"), "Ivanhoe", kToday, fields, locale);
+             return Report{o.kind == items::EditOutcome::Kind::Failed, o.message.text};
+         }},
+        {"new profile",
+         [&] {
+             const auto o = borrowers::createProfile(f, "7654321Z", person);
+             return Report{o.result == borrowers::CreateResult::WriteFailed, o.message.text};
+         }},
+        {"edit profile",
+         [&] {
+             const auto o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
+             return Report{o.result == borrowers::EditResult::WriteFailed, o.message.text};
+         }},
+        {"append", [&] { return file(records::appendToLoanList(f.loanListPath(kId), "Dune")); }},
+        {"rewrite list",
+         [&] { return file(records::removeFromLoanList(f.loanListPath(kId), "Emma")); }},
+        {"repair",
+         [&] {
+             const auto r =
+                 records::repairLoanFromItem(f.loanPath("Dune"), f.itemPath("Dune"), kToday);
+             return Report{r.error().code == records::FileError::WriteFailed,
+                           records::errorText(r.error())};
+         }},
+        {"settings",
+         [&] {
+             const Folders next{f.profiles, f.profiles, f.loaned};
+             return Report{PreferencesLogic::checkAndStore(store, next).storeFailed,
+                           PreferencesLogic::storeFailedMessage().text};
+         }},
+        {"remove item",
+         [&] {
+             const std::optional<Message> m = items::removeItem(f.itemPath("Ivanhoe"));
+             return Report{m.has_value(), m ? m->text : QString()};
+         }},
+        {"remove profile", [&] {
+             const auto o = borrowers::removeProfile(f, kIdle);
+             return Report{o.error.code == records::FileError::RemoveFailed, o.message.text};
+         }}};
+    lib.blocker.block(op.startsWith("remove"));
+    const auto [failed, report] = writers.at(op)();
+    lib.blocker.release();
+    QVERIFY2(failed && !report.trimmed().isEmpty(), "the failure is reported");
     QCOMPARE(TestFolders::changed(before, lib.files()), QStringList());
 }
 
-QTEST_MAIN(TestWriteFailures)
+QTEST_GUILESS_MAIN(TestWriteFailures)
 #include "tst_writefailures.moc"
