@@ -3,17 +3,12 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSignalSpy>
-#include <QTimer>
 
 using namespace quillory;
 using namespace quillory::test;
 
 namespace {
-const QString kNoTotals = "0 Total Titles     0 Loaned Titles     0 Available for Loan";
 QString deleted(const QString& what) {
     return QString("The %1 folder was deleted!\rQuillory! has created a new %1 folder.").arg(what);
 }
@@ -26,356 +21,312 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void startUp_data();
-    void startUp();
-    void screenSize_data();
-    void screenSize();
-    void secondCopyIsRefused();
-    void listsFollowTheFolders();
-    void menus();
-    void menuOpensItsWindow_data();
-    void menuOpensItsWindow();
-    void statusBar_data();
-    void statusBar();
-    void shutdown_data();
-    void shutdown();
-    void longValuesMoveNothing();
-};
-
-void TestMainWindow::startUp_data() {
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("first start") << "nothing" << QStringList{};
-    QTest::newRow("folders there") << "folders" << QStringList{};
-    // Stored in another letter case, somewhere gone: made again, never overwritten.
-    QTest::newRow("stored folder gone")
-        << "stored elsewhere" << QStringList{deleted("Item Statistics")};
-    QTest::newRow("all three deleted")
-        << "stored, deleted"
-        << QStringList{deleted("Item Statistics"), deleted("Profiles"), deleted("Loaned Items")};
-    QTest::newRow("cannot be made")
-        << "no parent"
-        << QStringList{cannotCreate("Profiles"), cannotCreate("Item Statistics"),
-                       cannotCreate("Loaned Items")};
-}
-
-void TestMainWindow::startUp() {
-    QFETCH(QString, before);
-    QFETCH(QStringList, messages);
-    MainWindowHarness h(0);
-    const Folders f = h.folders();
-    QTemporaryDir other;
-    const QString elsewhere = other.path() + "/gone/";
-    if (before == "folders") {
-        h.dir.makeAll();
-        h.writeStats("Dune", {"Dune"});
-    } else if (before == "stored elsewhere") {
-        h.fake.settings->setValue("Stats", elsewhere);
-    } else if (before == "stored, deleted") {
-        for (const char* key : {"profiles", "stats", "loaned"})
-            h.fake.settings->setValue(key, h.dir.root() + "/" + key + "/");
-    } else if (before == "no parent") {
-        h.fake.app.folder = h.dir.root() + "/missing/program";
+    void startUp_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("first start") << "nothing" << QStringList{};
+        QTest::newRow("folders there") << "folders" << QStringList{};
+        // Stored in another letter case, somewhere gone: made again, never overwritten.
+        QTest::newRow("stored folder gone")
+            << "stored elsewhere" << QStringList{deleted("Item Statistics")};
+        QTest::newRow("all three deleted")
+            << "stored, deleted"
+            << QStringList{deleted("Item Statistics"), deleted("Profiles"),
+                           deleted("Loaned Items")};
+        QTest::newRow("cannot be made")
+            << "no parent"
+            << QStringList{cannotCreate("Profiles"), cannotCreate("Item Statistics"),
+                           cannotCreate("Loaned Items")};
     }
-    for (int i = 0; i < messages.size(); ++i)
-        h.messages().answerOk();
-    QVERIFY(h.start());
-    QCOMPARE(h.messages().texts(), messages);
-    QCOMPARE(text("staPanelStats"),
-             before == "folders" ? "1 Total Titles     0 Loaned Titles     1 Available for Loan"
-                                 : kNoTotals);
-    if (before == "no parent") {
-        QCOMPARE(h.messages().shown.first().title, QString("Error Create"));
-        QVERIFY2(h.fake.settings->value("stats").isEmpty(), "a failed folder is not stored");
-        return;
-    }
-    const QString stats = before == "stored elsewhere" ? elsewhere : f.stats;
-    QCOMPARE(h.window->folders().stats, stats);
-    QCOMPARE(h.fake.settings->value("stats"), stats);
-    for (const QString& path : {f.profiles, stats, f.loaned})
-        QVERIFY2(QDir(path).exists(), qPrintable(path));
-    const QByteArray ini = TestFolders::readBytes(h.fake.settingsFile());
-    QVERIFY2(ini.contains(("\nloaned=" + f.loaned + "\n").toUtf8()), ini.constData());
-}
-
-void TestMainWindow::screenSize_data() {
-    QTest::addColumn<QSize>("screen");
-    QTest::addColumn<QString>("outcome");
-    QTest::newRow("800x600") << QSize(800, 600) << "maximized";
-    QTest::newRow("1024x768") << QSize(1024, 768) << "normal";
-    QTest::newRow("799x600") << QSize(799, 600) << "refused";
-    QTest::newRow("800x768") << QSize(800, 768) << "refused";
-    QTest::newRow("1024x600") << QSize(1024, 600) << "refused";
-}
-
-void TestMainWindow::screenSize() {
-    QFETCH(QSize, screen);
-    QFETCH(QString, outcome);
-    MainWindowHarness h(MainWindowHarness::MakeFolders);
-    h.fake.screen.size = screen;
-    if (outcome == "refused")
-        h.messages().answerOk();
-    QCOMPARE(h.start(), outcome != "refused");
-    if (outcome == "refused") {
-        const Message m = h.messages().shown.value(0);
-        QCOMPARE(m.text, QString("Quillory! QD is optimized for screen resolutions of\r800 x 600. "
-                                 "Please set screen resolution to 800x600!\r This program will "
-                                 "now terminate. Sorry!"));
-        QCOMPARE(m.icon, MsgIcon::Exclamation);
-        QVERIFY2(h.fake.settings->value("stats").isEmpty(), "nothing set up before the refusal");
-        return;
-    }
-    QCOMPARE(bool(h.window->windowState() & Qt::WindowMaximized), outcome == "maximized");
-    if (outcome == "normal")
-        QCOMPARE(h.window->size(), QSize(800, 595));
-}
-
-void TestMainWindow::secondCopyIsRefused() {
-    MainWindowHarness first;
-    MainWindowHarness second(MainWindowHarness::MakeFolders);
-    // Both copies share one lock, as two processes of one user would.
-    second.fake.instance = std::make_unique<LockFileInstanceGuard>(first.fake.lockFile());
-    FakePlatform& f = second.fake;
-    Platform platform{f.messages, *f.settings,    *f.instance, f.screen,    f.locks,
-                      f.app,      f.folderPicker, f.memory,    f.osVersion, f.help};
-    MainWindow copy(platform);
-    second.messages().answerOk();
-    QVERIFY(!copy.start());
-    QCOMPARE(second.messages().texts(), QStringList{"This program is already running."});
-    QVERIFY2(second.fake.settings->value("stats").isEmpty(), "the refused copy set nothing up");
-}
-
-void TestMainWindow::listsFollowTheFolders() {
-    MainWindowHarness h;
-    h.writeStats("Dune", {"Dune"});
-    h.writeStats("notes.txt", {"not an item"});
-    h.writeLoaned("Dune", {"Dune"});
-    h.writeProfile("1234567A", {"1234567A"});
-    h.writeProfile("1234567A.lst", {"Dune"});
-    auto* stats = child<FolderList>("filStats");
-    QCOMPARE(stats->count(), 0);
-    h.window->RefreshStatistics();
-    QCOMPARE(text("staPanelStats"), "1 Total Titles     1 Loaned Titles     0 Available for Loan");
-    for (const char* profiles : {"filProfiles", "filProfilesReturn"})
-        QCOMPARE(child<FolderList>(profiles)->names(), QStringList{"1234567A"});
-    // Changes from outside reach the list a row at a time, the selection staying on its name.
-    QAbstractItemModelTester tester(stats->model());
-    QSignalSpy resets(stats->model(), &QAbstractItemModel::modelReset);
-    QVERIFY(stats->selectName("Dune"));
-    h.writeStats("alpha", {"alpha"});
-    h.writeStats("Zeta", {"Zeta"});
-    h.window->RefreshStatistics();
-    QCOMPARE(stats->names(), (QStringList{"alpha", "Dune", "Zeta"}));
-    QVERIFY(QFile::remove(h.folders().stats + "alpha"));
-    h.window->RefreshStatistics();
-    QCOMPARE(stats->names(), (QStringList{"Dune", "Zeta"}));
-    QCOMPARE(stats->selectedFileName(), QString("Dune"));
-    QCOMPARE(resets.size(), 0);
-    // A folder that vanished lists as empty; only start-up makes folders again.
-    QVERIFY(QDir(h.folders().stats).removeRecursively());
-    h.window->RefreshStatistics();
-    QCOMPARE(stats->count(), 0);
-    QVERIFY(!QDir(h.folders().stats).exists());
-}
-
-void TestMainWindow::menus() {
-    MainWindowHarness h;
-    QStringList actual;
-    auto add = [&actual](QAction* a) {
-        actual << a->objectName() + "|" + (a->isSeparator() ? QString("-") : a->text());
-        QVERIFY2(a->shortcut().isEmpty(), "no menu item has a shortcut key");
-    };
-    for (QAction* top : h.window->menuBar()->actions()) {
-        actual << top->menu()->objectName() + "|" + top->text();
-        for (QAction* a : top->menu()->actions())
-            add(a);
-    }
-    for (QAction* a : child<QMenu>("mnuPopUp")->actions())
-        add(a);
-    QCOMPARE(actual.join(" "),
-             QString("mnuFile|&File mnuFile_NewItem|New &Item mnuFile_NewProfile|New &Profile "
-                     "mnuHelpBar1|- mnuFile_Preferences|Preferences mnuHelpBar7|- "
-                     "mnuFile_Exit|E&xit mnuEdit|&Edit mnuEdit_EditItemDetails|Edit Item &Detail "
-                     "mnuEdit_EditProfile|&Edit Profile mnuHelpBar2|- "
-                     "mnuEdit_RemoveItem|Remove &Item mnuEdit_RemoveProfile|Remove &Profile "
-                     "mnuHelpBar3|- mnuEdit_BorrowItem|&Borrow Item "
-                     "mnuEdit_ReturnBook|&Return Item mnuHelpbar4|- mnuEdit_ItemList|Item List "
-                     "mnuEdit_BorrowerDetails|Borrower Details mnuHelp|&Help "
-                     "mnuHelp_TomewardHelp|Quillory! QD &Help "
-                     "mnuHelp_VersionHistory|&Version History mnuHelpbar5|- "
-                     "mnuHelp_MemoryInfo|&Memory Information mnuHelp_About|&About "
-                     "mnuPop_BorrowItem|&Borrow Item mnuPop_EditItem|&Edit Item "
-                     "mnuPop_RemoveItem|&Remove Item mnuHelpBar6|- "
-                     "mnuPop_BorrowerDetails|Borrower &Details"));
-}
-
-void TestMainWindow::menuOpensItsWindow_data() {
-    QTest::addColumn<QString>("action");
-    QTest::addColumn<QString>("window");
-    QTest::addColumn<bool>("disablesMain");
-    QTest::newRow("new item") << "mnuFile_NewItem"
-                              << "frmNewItemDetail" << false;
-    QTest::newRow("new profile") << "mnuFile_NewProfile"
-                                 << "frmNewProfile" << false;
-    QTest::newRow("preferences") << "mnuFile_Preferences"
-                                 << "frmPreferences" << true;
-    QTest::newRow("borrow") << "mnuEdit_BorrowItem"
-                            << "frmBorrow" << false;
-    QTest::newRow("borrow, pop-up") << "mnuPop_BorrowItem"
-                                    << "frmBorrow" << false;
-    QTest::newRow("edit") << "mnuEdit_EditItemDetails"
-                          << "frmEditItemDetail" << false;
-    QTest::newRow("edit, pop-up") << "mnuPop_EditItem"
-                                  << "frmEditItemDetail" << false;
-    QTest::newRow("item list") << "mnuEdit_ItemList"
-                               << "frmItemList" << false;
-    QTest::newRow("version history") << "mnuHelp_VersionHistory"
-                                     << "frmVersionHistory" << true;
-    QTest::newRow("memory") << "mnuHelp_MemoryInfo"
-                            << "frmMemory" << true;
-    QTest::newRow("about") << "mnuHelp_About"
-                           << "frmAbout" << true;
-}
-
-void TestMainWindow::menuOpensItsWindow() {
-    QFETCH(QString, action);
-    QFETCH(QString, window);
-    QFETCH(bool, disablesMain);
-    MainWindowHarness h;
-    TestFolders::writeBytes(h.dir.programFolder() + "/VersionHistory.txt", "notes\r\n");
-    h.writeStats("Dune", {"Dune", "d", "Available", "English", "$1", "N.A.", "N.A."});
-    h.writeProfile("1234567A", {"1234567A", "Ann", "1", "-", "1"});
-    h.writeProfile("1234567A.lst", {"Emma"});
-    h.window->RefreshStatistics();
-    child<FolderList>("filStats")->selectName("Dune");
-    child<FolderList>("filProfiles")->selectName("1234567A");
-    h.window->itemChanged();
-    h.window->profileChanged();
-    trigger(action);
-    QWidget* opened = h.window->openWindow(window);
-    QVERIFY2(opened && opened->isVisible(), qPrintable(window));
-    QCOMPARE(h.window->isEnabled(), !disablesMain);
-    // Windows that disable the main window stay disabled-for while minimised.
-    opened->showMinimized();
-    QCoreApplication::processEvents();
-    QCOMPARE(h.window->isEnabled(), !disablesMain);
-    opened->close();
-    QCoreApplication::processEvents();
-    QVERIFY(h.window->isEnabled());
-}
-
-void TestMainWindow::statusBar_data() {
-    QTest::addColumn<QLocale>("region");
-    QTest::addColumn<QString>("clock");
-    QTest::newRow("United States") << QLocale(QLocale::English, QLocale::UnitedStates) << "9:05 PM";
-    QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "21:05";
-}
-
-void TestMainWindow::statusBar() {
-    QFETCH(QLocale, region);
-    QFETCH(QString, clock);
-    MainWindowHarness h(MainWindowHarness::MakeFolders);
-    h.fake.app.date = "Thursday, December 03, 2026";
-    h.fake.app.region = region;
-    h.fake.app.time = QTime(21, 5);
-    h.fake.locks.lockState = LockState{true, false};
-    QVERIFY(h.start());
-    tick("tmrClock");
-    QCOMPARE(text("staPanelDate"), h.fake.app.date);
-    QCOMPARE(h.window->sessionDate(), h.fake.app.date);
-    QCOMPARE(text("staPanelClock"), clock);
-    QCOMPARE(text("staPanelNum") + "|" + text("staPanelCaps"), QString("NUM|"));
-    h.fake.locks.lockState = LockState{false, true};
-    tick("tmrClock");
-    QCOMPARE(text("staPanelNum") + "|" + text("staPanelCaps"), QString("|CAPS"));
-    QCOMPARE(h.window->helpFile(), h.dir.programFolder() + "/QYHelp3.chm");
-}
-
-void TestMainWindow::shutdown_data() {
-    QTest::addColumn<QString>("how");
-    QTest::addColumn<bool>("yes");
-    QTest::newRow("File Exit, Yes") << "mnuFile_Exit" << true;
-    QTest::newRow("File Exit, No") << "mnuFile_Exit" << false;
-    QTest::newRow("close control, Yes") << "close" << true;
-    // A window that disabled the main window is open: the main window cannot be closed.
-    QTest::newRow("close control while disabled") << "disabled" << false;
-}
-
-void TestMainWindow::shutdown() {
-    QFETCH(QString, how);
-    QFETCH(bool, yes);
-    QStringList closed; // before h: the windows report into it while h is torn down
-    MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-    auto open = [&](const QString& key) {
-        return h.window->showWindow(key, [&] {
-            auto* w = new QWidget(h.window.get(), Qt::Window);
-            connect(w, &QObject::destroyed, [&closed, key] { closed << key; });
-            return w;
-        });
-    };
-    QWidget* first = open("first");
-    QWidget* second = open("second");
-    QCOMPARE(open("first"), first);
-    if (how == "disabled")
-        h.window->disableMainFor(second);
-    else
-        h.messages().answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
-    if (how == "mnuFile_Exit")
-        trigger(how);
-    else
-        h.window->close();
-    if (how != "disabled") {
-        const Message question = h.messages().shown.value(0);
-        QCOMPARE(question.text + "|" + question.title, QString("End current session?|Quillory!"));
-        QCOMPARE(question.buttons, MsgButtons::YesNo);
-    }
-    QCOMPARE(h.messages().shown.size(), how == "disabled" ? 0 : 1);
-    if (yes) {
-        QTRY_COMPARE(closed, (QStringList{"second", "first"}));
-        QVERIFY(!h.window->isVisible());
-    } else {
-        QVERIFY(h.window->isVisible() && first->isVisible() && second->isVisible());
-        QVERIFY(closed.isEmpty());
-    }
-}
-
-// Values of any length: nothing moves, nothing widens, and a 1 MB line is never laid out.
-void TestMainWindow::longValuesMoveNothing() {
-    MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-    const QString title(80, 'A');
-    const QString huge(1000000, 'z');
-    h.writeStats(title, {title, "d", "Available", "English", "$1", "N.A.", "N.A."});
-    h.writeStats("Zz", {huge, "d", "Available", "English", "$1", "N.A.", "N.A."});
-    h.writeProfile("1234567A", {"1234567A", QString(33, 'N'), QString(40, '5'), "-", "0"});
-    h.writeLoaned("Lent", {"Lent", QString(200, 'd'), "$1", "1234567A", "Ann"});
-    h.window->RefreshStatistics();
-    QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
-    QVERIFY2(!child<FolderList>("filStats")->currentIndex().isValid(), "nothing selected at start");
-    auto places = [&] {
-        QList<QRect> r;
-        for (const char* name : {"fmeItemDetails", "fmeProfiles", "fmeReturnItem", "filProfiles",
-                                 "filLoaned", "cmdNewProfile", "cmdDeleteProfile"}) {
-            auto* w = child(name);
-            r << QRect(w->mapTo(h.window.get(), QPoint()), w->size());
+    void startUp() {
+        QFETCH(QString, before);
+        QFETCH(QStringList, messages);
+        MainWindowHarness h(0);
+        const Folders f = h.folders();
+        QTemporaryDir other;
+        const QString elsewhere = other.path() + "/gone/";
+        if (before == "folders") {
+            h.dir.makeAll();
+            h.writeStats("Dune", {"Dune"});
+        } else if (before == "stored elsewhere") {
+            h.fake.settings->setValue("Stats", elsewhere);
+        } else if (before == "stored, deleted") {
+            for (const char* key : {"profiles", "stats", "loaned"})
+                h.fake.settings->setValue(key, h.dir.root() + "/" + key + "/");
+        } else if (before == "no parent") {
+            h.fake.app.folder = h.dir.root() + "/missing/program";
         }
-        return r << h.window->geometry();
-    };
-    QCoreApplication::processEvents();
-    const QList<QRect> before = places();
-    QElapsedTimer clock;
-    clock.start();
-    for (const QString& name : {title, QString("Zz")}) {
-        pick("filStats", name);
+        for (int i = 0; i < messages.size(); ++i)
+            h.messages().answerOk();
+        QVERIFY(h.start());
+        QCOMPARE(h.messages().texts(), messages);
+        QCOMPARE(child<FolderList>("filStats")->count(), before == "folders" ? 1 : 0);
+        if (before == "no parent") {
+            QCOMPARE(h.messages().shown.first().title, QString("Error Create"));
+            QVERIFY2(h.fake.settings->value("stats").isEmpty(), "a failed folder is not stored");
+            return;
+        }
+        const QString stats = before == "stored elsewhere" ? elsewhere : f.stats;
+        QCOMPARE(h.window->folders().stats, stats);
+        QCOMPARE(h.fake.settings->value("stats"), stats);
+        for (const QString& path : {f.profiles, stats, f.loaned})
+            QVERIFY2(QDir(path).exists(), qPrintable(path));
+        const QByteArray ini = TestFolders::readBytes(h.fake.settingsFile());
+        QVERIFY2(ini.contains(("\nloaned=" + f.loaned + "\n").toUtf8()), ini.constData());
+    }
+
+    // Both sides at least 800 x 600; exactly that size is shown maximised.
+    void screenSize_data() {
+        QTest::addColumn<QSize>("screen");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("800x600") << QSize(800, 600) << "maximized";
+        QTest::newRow("1024x768") << QSize(1024, 768) << "normal";
+        QTest::newRow("799x600") << QSize(799, 600) << "refused";
+        QTest::newRow("800x768") << QSize(800, 768) << "refused";
+        QTest::newRow("1024x600") << QSize(1024, 600) << "refused";
+    }
+    void screenSize() {
+        QFETCH(QSize, screen);
+        QFETCH(QString, outcome);
+        MainWindowHarness h(MainWindowHarness::MakeFolders);
+        h.fake.screen.size = screen;
+        if (outcome == "refused")
+            h.messages().answerOk();
+        QCOMPARE(h.start(), outcome != "refused");
+        if (outcome == "refused") {
+            const Message m = h.messages().shown.value(0);
+            QCOMPARE(m.text, QString("Quillory! QD is optimized for screen resolutions of\r800 x "
+                                     "600. Please set screen resolution to 800x600!\r This "
+                                     "program will now terminate. Sorry!"));
+            QCOMPARE(m.icon, MsgIcon::Exclamation);
+            QVERIFY2(h.fake.settings->value("stats").isEmpty(),
+                     "nothing set up before the refusal");
+            return;
+        }
+        QCOMPARE(bool(h.window->windowState() & Qt::WindowMaximized), outcome == "maximized");
+        if (outcome == "normal")
+            QCOMPARE(h.window->size(), QSize(800, 595));
+    }
+
+    void secondCopyIsRefused() {
+        MainWindowHarness first;
+        MainWindowHarness second(MainWindowHarness::MakeFolders);
+        // Both copies share one lock, as two processes of one user would.
+        second.fake.instance = std::make_unique<LockFileInstanceGuard>(first.fake.lockFile());
+        FakePlatform& f = second.fake;
+        Platform platform{f.messages, *f.settings,    *f.instance, f.screen,    f.locks,
+                          f.app,      f.folderPicker, f.memory,    f.osVersion, f.help};
+        MainWindow copy(platform);
+        second.messages().answerOk();
+        QVERIFY(!copy.start());
+        QCOMPARE(second.messages().texts(), QStringList{"This program is already running."});
+        QVERIFY2(second.fake.settings->value("stats").isEmpty(), "the refused copy set nothing up");
+    }
+
+    void listsFollowTheFolders() {
+        MainWindowHarness h;
+        h.writeStats("Dune", {"Dune"});
+        h.writeStats("notes.txt", {"not an item"});
+        h.writeLoaned("Dune", {"Dune"});
+        h.writeProfile("1234567A", {"1234567A"});
+        h.writeProfile("1234567A.lst", {"Dune"});
+        auto* stats = child<FolderList>("filStats");
+        QCOMPARE(stats->count(), 0);
+        h.window->RefreshStatistics();
+        QCOMPARE(text("staPanelStats"),
+                 "1 Total Titles     1 Loaned Titles     0 Available for Loan");
+        for (const char* profiles : {"filProfiles", "filProfilesReturn"})
+            QCOMPARE(child<FolderList>(profiles)->names(), QStringList{"1234567A"});
+        // Changes from outside reach the list a row at a time, the selection staying on its name.
+        QAbstractItemModelTester tester(stats->model());
+        QSignalSpy resets(stats->model(), &QAbstractItemModel::modelReset);
+        QVERIFY(stats->selectName("Dune"));
+        h.writeStats("alpha", {"alpha"});
+        h.writeStats("Zeta", {"Zeta"});
+        h.window->RefreshStatistics();
+        QCOMPARE(stats->names(), (QStringList{"alpha", "Dune", "Zeta"}));
+        QVERIFY(QFile::remove(h.folders().stats + "alpha"));
+        h.window->RefreshStatistics();
+        QCOMPARE(stats->names(), (QStringList{"Dune", "Zeta"}));
+        QCOMPARE(stats->selectedFileName(), QString("Dune"));
+        QCOMPARE(resets.size(), 0);
+        // A folder replaced whole is read again whole; the selection stays on its name.
+        const QString folder = h.folders().stats;
+        QVERIFY(QDir().rename(folder, h.dir.root() + "/old") && QDir().mkpath(folder));
+        h.writeStats("Dune", {"Dune"});
+        h.window->RefreshStatistics();
+        QCOMPARE(stats->names(), QStringList{"Dune"});
+        QCOMPARE(stats->selectedFileName(), QString("Dune"));
+        QCOMPARE(resets.size(), 1);
+        // A folder that vanished lists as empty; only start-up makes folders again.
+        QVERIFY(QDir(folder).removeRecursively());
+        h.window->RefreshStatistics();
+        QCOMPARE(stats->count(), 0);
+        QVERIFY(!QDir(folder).exists());
+    }
+
+    void menuOpensItsWindow_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("disablesMain");
+        const struct {
+            const char *action, *window;
+            bool disablesMain;
+        } rows[] = {{"mnuFile_NewItem", "frmNewItemDetail", false},
+                    {"mnuFile_NewProfile", "frmNewProfile", false},
+                    {"mnuFile_Preferences", "frmPreferences", true},
+                    {"mnuEdit_BorrowItem", "frmBorrow", false},
+                    {"mnuPop_BorrowItem", "frmBorrow", false},
+                    {"mnuEdit_EditItemDetails", "frmEditItemDetail", false},
+                    {"mnuPop_EditItem", "frmEditItemDetail", false},
+                    {"mnuEdit_ItemList", "frmItemList", false},
+                    {"mnuHelp_VersionHistory", "frmVersionHistory", true},
+                    {"mnuHelp_MemoryInfo", "frmMemory", true},
+                    {"mnuHelp_About", "frmAbout", true}};
+        for (const auto& r : rows)
+            QTest::newRow(r.action) << r.action << r.window << r.disablesMain;
+    }
+    void menuOpensItsWindow() {
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        QFETCH(bool, disablesMain);
+        MainWindowHarness h;
+        TestFolders::writeBytes(h.dir.programFolder() + "/VersionHistory.txt", "notes\r\n");
+        h.writeStats("Dune", rec::item("Dune"));
+        h.writeProfile("1234567A", rec::profile("1234567A", "1"));
+        h.writeProfile("1234567A.lst", {"Emma"});
+        h.window->RefreshStatistics();
+        child<FolderList>("filStats")->selectName("Dune");
+        child<FolderList>("filProfiles")->selectName("1234567A");
+        h.window->itemChanged();
+        h.window->profileChanged();
+        trigger(action);
+        QWidget* opened = h.window->openWindow(window);
+        QVERIFY2(opened && opened->isVisible(), qPrintable(window));
+        QCOMPARE(h.window->isEnabled(), !disablesMain);
+        // Windows that disable the main window keep it disabled while minimised.
+        opened->showMinimized();
+        QCoreApplication::processEvents();
+        QCOMPARE(h.window->isEnabled(), !disablesMain);
+        opened->close();
+        QCoreApplication::processEvents();
+        QVERIFY(h.window->isEnabled());
+    }
+
+    void statusBar_data() {
+        QTest::addColumn<QLocale>("region");
+        QTest::addColumn<QString>("clock");
+        QTest::newRow("United States")
+            << QLocale(QLocale::English, QLocale::UnitedStates) << "9:05 PM";
+        QTest::newRow("Germany") << QLocale(QLocale::German, QLocale::Germany) << "21:05";
+    }
+    void statusBar() {
+        QFETCH(QLocale, region);
+        QFETCH(QString, clock);
+        MainWindowHarness h(MainWindowHarness::MakeFolders);
+        h.fake.app.date = "Thursday, December 03, 2026";
+        h.fake.app.region = region;
+        h.fake.app.time = QTime(21, 5);
+        h.fake.locks.lockState = LockState{true, false};
+        QVERIFY(h.start());
+        tick("tmrClock");
+        QCOMPARE(text("staPanelDate"), h.fake.app.date);
+        QCOMPARE(h.window->sessionDate(), h.fake.app.date);
+        QCOMPARE(text("staPanelClock"), clock);
+        QCOMPARE(text("staPanelNum") + "|" + text("staPanelCaps"), QString("NUM|"));
+        h.fake.locks.lockState = LockState{false, true};
+        tick("tmrClock");
+        QCOMPARE(text("staPanelNum") + "|" + text("staPanelCaps"), QString("|CAPS"));
+        QCOMPARE(h.window->helpFile(), h.dir.programFolder() + "/QYHelp3.chm");
+    }
+
+    void shutdown_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("File Exit, Yes") << "mnuFile_Exit" << true;
+        QTest::newRow("File Exit, No") << "mnuFile_Exit" << false;
+        QTest::newRow("close control, Yes") << "close" << true;
+        // A window that disabled the main window is open: the main window cannot be closed.
+        QTest::newRow("close control while disabled") << "disabled" << false;
+    }
+    void shutdown() {
+        QFETCH(QString, how);
+        QFETCH(bool, yes);
+        QStringList closed; // before h: the windows report into it while h is torn down
+        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
+        auto open = [&](const QString& key) {
+            return h.window->showWindow(key, [&] {
+                auto* w = new QWidget(h.window.get(), Qt::Window);
+                connect(w, &QObject::destroyed, [&closed, key] { closed << key; });
+                return w;
+            });
+        };
+        QWidget* first = open("first");
+        QWidget* second = open("second");
+        QCOMPARE(open("first"), first);
+        if (how == "disabled")
+            h.window->disableMainFor(second);
+        else
+            h.messages().answer(yes ? MsgAnswer::Yes : MsgAnswer::No);
+        if (how == "mnuFile_Exit")
+            trigger(how);
+        else
+            h.window->close();
+        if (how != "disabled") {
+            const Message question = h.messages().shown.value(0);
+            QCOMPARE(question.text + "|" + question.title,
+                     QString("End current session?|Quillory!"));
+            QCOMPARE(question.buttons, MsgButtons::YesNo);
+        }
+        if (yes) {
+            QTRY_COMPARE(closed, (QStringList{"second", "first"}));
+            QVERIFY(!h.window->isVisible());
+        } else {
+            QVERIFY(h.window->isVisible() && first->isVisible() && second->isVisible());
+            QVERIFY(closed.isEmpty());
+        }
+    }
+
+    // Values of any length: nothing moves, nothing widens, and a 1 MB line is never laid out.
+    void longValuesMoveNothing() {
+        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
+        const QString title(80, 'A');
+        const QString huge(1000000, 'z');
+        h.writeStats(title, rec::item(title));
+        h.writeStats("Zz", rec::item(huge));
+        h.writeProfile("1234567A", {"1234567A", QString(33, 'N'), QString(40, '5'), "-", "0"});
+        h.writeLoaned("Lent", rec::loan("Lent", QString(200, 'd'), "1234567A"));
+        h.window->RefreshStatistics();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        QVERIFY2(!child<FolderList>("filStats")->currentIndex().isValid(),
+                 "nothing selected at start");
+        auto places = [&] {
+            QList<QRect> r;
+            for (const char* name :
+                 {"fmeItemDetails", "fmeProfiles", "fmeReturnItem", "filProfiles", "filLoaned",
+                  "cmdNewProfile", "cmdDeleteProfile"}) {
+                auto* w = child(name);
+                r << QRect(w->mapTo(h.window.get(), QPoint()), w->size());
+            }
+            return r << h.window->geometry();
+        };
+        QCoreApplication::processEvents();
+        const QList<QRect> before = places();
+        QElapsedTimer clock;
+        clock.start();
+        for (const QString& name : {title, QString("Zz")}) {
+            pick("filStats", name);
+            QCoreApplication::processEvents();
+            QCOMPARE(places(), before);
+        }
+        QVERIFY2(clock.elapsed() < 2000, "a 1 MB line is never laid out");
+        QCOMPARE(text("lblItemTitle"), huge); // the whole value kept, only its display cut
+        pick("filProfiles", "1234567A");      // Item List hides; no other button moves
+        pick("filLoaned", "Lent");
         QCoreApplication::processEvents();
         QCOMPARE(places(), before);
     }
-    QVERIFY2(clock.elapsed() < 2000, "a 1 MB line is never laid out");
-    QCOMPARE(text("lblItemTitle"), huge); // the whole value kept, only its display cut
-    pick("filProfiles", "1234567A");      // Item List hides; no other button moves
-    pick("filLoaned", "Lent");
-    QCoreApplication::processEvents();
-    QCOMPARE(places(), before);
-}
+};
 
 QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"
