@@ -1,6 +1,17 @@
+// The Preferences dialog, and what every dialog's form shares: the Tab order, whole-text
+// selection and the message box that shows every text as it stands.
+#include "borrowers/EditProfileDialog.h"
+#include "borrowers/NewProfileDialog.h"
+#include "items/EditItemDialog.h"
+#include "items/NewItemDialog.h"
+#include "platform/QtPlatform.h"
+#include "settings/PreferencesDialog.h"
 #include "support/MainWindowHarness.h"
 
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 
 using namespace quillory;
@@ -10,12 +21,13 @@ namespace {
 const QString kNewSettings = "New settings set!";
 const QString kSaveAll = "Save all changes?";
 const QStringList kFields{"txtLoaned", "txtProfiles", "txtStats"};
+const QString kAllThere = "txtLoaned txtProfiles txtStats";
 
 QString missing(const QString& what) {
     return QString("The path for %1 refers to a folder that does not exist!").arg(what);
 }
 
-// The dialog over a started main window, and three other folders, made when asked.
+// The dialog over a started main window, and three other folders, made when named.
 struct Prefs {
     explicit Prefs(const QString& make = "")
         : h(MainWindowHarness::Default | MainWindowHarness::Show) {
@@ -24,6 +36,7 @@ struct Prefs {
                 QDir().mkpath(other(i));
         trigger("mnuFile_Preferences");
         d = h.window->openWindow("frmPreferences");
+        settings = TestFolders::readBytes(h.fake.settingsFile());
     }
     QString other(int i) const { return dir.path() + "/" + kFields[i]; }
     void typeOthers() {
@@ -33,167 +46,234 @@ struct Prefs {
     QStringList fields() const {
         return {text("txtLoaned", d), text("txtProfiles", d), text("txtStats", d)};
     }
-    QStringList stored() const {
-        return {h.fake.settings->value("loaned"), h.fake.settings->value("profiles"),
-                h.fake.settings->value("stats")};
-    }
+    QString stored(int i) const { return h.fake.settings->value(kFields[i].mid(3).toLower()); }
+    bool settingsKept() const { return TestFolders::readBytes(h.fake.settingsFile()) == settings; }
     QTemporaryDir dir;
     MainWindowHarness h;
     QPointer<QWidget> d;
+    QByteArray settings;
 };
+
+std::unique_ptr<QDialog> makeDialog(const QString& which, MainWindowHarness& h) {
+    QWidget* parent = h.window.get();
+    if (which == "frmNewItemDetail")
+        return std::make_unique<NewItemDialog>(*h.window, parent);
+    if (which == "frmEditItemDetail")
+        return std::make_unique<EditItemDialog>(*h.window, h.folders().itemPath("Dune"),
+                                                records::ItemRecord{"Dune", "d", "Available",
+                                                                    "English", "$1", "N.A.", "Ace",
+                                                                    std::nullopt},
+                                                parent);
+    if (which == "frmNewProfile")
+        return std::make_unique<NewProfileDialog>(*h.window, parent);
+    if (which == "frmEditProfile")
+        return std::make_unique<EditProfileDialog>(
+            *h.window, "1000000A",
+            records::ProfileRecord{"1000000A", "Ann Lee", "555 0101", "-", "0"}, parent);
+    return std::make_unique<PreferencesDialog>(*h.window, parent);
+}
 } // namespace
 
 class TestPreferences : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void apply_data();
-    void apply();
-    void ok_data();
-    void ok();
-    void defaults_data();
-    void defaults();
-    void browse_data();
-    void browse();
-    void closing_data();
-    void closing();
-};
-
-void TestPreferences::apply_data() {
-    QTest::addColumn<QString>("there");
-    QTest::addColumn<QStringList>("messages");
-    QTest::newRow("all three") << "txtLoaned txtProfiles txtStats" << QStringList{kNewSettings};
-    QTest::newRow("loaned missing")
-        << "txtProfiles txtStats" << QStringList{missing("Loaned Items")};
-    QTest::newRow("none there") << ""
-                                << QStringList{missing("Loaned Items"), missing("Item Statistics"),
-                                               missing("Borrower Profiles")};
-}
-
-// Apply checks and stores each folder on its own; the program works on its folders until OK.
-void TestPreferences::apply() {
-    QFETCH(QString, there);
-    QFETCH(QStringList, messages);
-    Prefs p(there);
-    QVERIFY(!p.h.window->isEnabled() && p.d->isEnabled());
-    const QStringList before = p.stored();
-    const Folders inUse = p.h.window->folders();
-    p.typeOthers();
-    for (int i = 0; i < messages.size(); ++i)
-        p.h.messages().answerOk();
-    click("cmdApply", p.d);
-    QCOMPARE(p.h.messages().texts(), messages);
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(p.fields()[i], p.other(i) + "/");
-        QCOMPARE(p.stored()[i], there.contains(kFields[i]) ? p.other(i) + "/" : before[i]);
+    // Apply checks and stores each folder on its own, and the program keeps working on its
+    // folders; OK asks first, and switches only when all three exist.
+    void applyOrOk_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("there");
+        QTest::addColumn<QStringList>("messages");
+        const QString apply = "cmdApply", ok = "cmdOK";
+        QTest::newRow("Apply, all three") << apply << kAllThere << QStringList{kNewSettings};
+        QTest::newRow("Apply, loaned missing")
+            << apply << "txtProfiles txtStats" << QStringList{missing("Loaned Items")};
+        QTest::newRow("Apply, none there")
+            << apply << QString()
+            << QStringList{missing("Loaned Items"), missing("Item Statistics"),
+                           missing("Borrower Profiles")};
+        QTest::newRow("OK, all three") << ok << kAllThere << QStringList{kSaveAll};
+        QTest::newRow("OK, loaned missing")
+            << ok << "txtProfiles txtStats" << QStringList{kSaveAll, missing("Loaned Items")};
     }
-    QCOMPARE(p.h.window->folders().stats, inUse.stats);
-    QVERIFY(p.d->isVisible() && !p.h.window->isEnabled());
-}
+    void applyOrOk() {
+        QFETCH(QString, button);
+        QFETCH(QString, there);
+        QFETCH(QStringList, messages);
+        Prefs p(there);
+        QVERIFY(!p.h.window->isEnabled() && p.d->isEnabled());
+        for (int i = 0; i < 3 && there == kAllThere; ++i)
+            TestFolders::writeBytes(p.other(i) + "/A", "A\r\n");
+        const QStringList before{p.stored(0), p.stored(1), p.stored(2)};
+        const Folders inUse = p.h.window->folders();
+        p.typeOthers();
+        for (int i = 0; i < messages.size(); ++i)
+            p.h.messages().answerOk();
+        click(button, p.d);
+        QCOMPARE(p.h.messages().texts(), messages);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(p.stored(i), there.contains(kFields[i]) ? p.other(i) + "/" : before[i]);
+        const bool switched = button == "cmdOK" && there == kAllThere;
+        QCOMPARE(p.h.window->folders().stats, switched ? p.other(2) + "/" : inUse.stats);
+        QCOMPARE(p.d && p.d->isVisible(), !switched);
+        if (p.d) // each field ends in the separator
+            QCOMPARE(p.fields(),
+                     (QStringList{p.other(0) + "/", p.other(1) + "/", p.other(2) + "/"}));
+        QCOMPARE(p.h.window->isEnabled(), button == "cmdOK");
+        if (switched) // the lists follow at once
+            QCOMPARE(child<FolderList>("filStats")->names(), QStringList{"A"});
+    }
 
-void TestPreferences::ok_data() {
-    QTest::addColumn<QString>("there");
-    QTest::newRow("all three") << "txtLoaned txtProfiles txtStats";
-    QTest::newRow("loaned missing") << "txtProfiles txtStats";
-}
+    void defaults_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("Cancel") << false;
+    }
+    void defaults() {
+        QFETCH(bool, ok);
+        Prefs p;
+        setText("txtProfiles", "/typed/", p.d);
+        p.h.messages().answer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
+        click("cmdDefault", p.d);
+        QCOMPARE(p.h.messages().texts(), QStringList{"Reset all settings to default?"});
+        const QString base = p.h.dir.programFolder();
+        QCOMPARE(p.fields()[1], ok ? base + "/profiles/" : "/typed/");
+        QCOMPARE(p.fields()[2], base + "/stats/");
+        QVERIFY(p.settingsKept());
+    }
 
-void TestPreferences::ok() {
-    QFETCH(QString, there);
-    Prefs p(there);
-    for (int i = 0; i < 3; ++i)
-        TestFolders::writeBytes(p.other(i) + "/A", "A\r\n");
-    const Folders inUse = p.h.window->folders();
-    p.typeOthers();
-    const bool all = there.count("txt") == 3;
-    p.h.messages().answerOk();
-    if (!all)
-        p.h.messages().answerOk();
-    click("cmdOK", p.d);
-    QCOMPARE(p.h.messages().texts(),
-             all ? QStringList{kSaveAll} : (QStringList{kSaveAll, missing("Loaned Items")}));
-    QCOMPARE(p.h.window->folders().stats, all ? p.other(2) + "/" : inUse.stats);
-    QVERIFY(p.h.window->isEnabled());
-    QCOMPARE(p.d && p.d->isVisible(), !all);
-    if (all) // the lists and totals follow at once
-        QCOMPARE(text("staPanelStats"),
-                 QString("1 Total Titles     1 Loaned Titles     0 Available for Loan"));
-}
+    // Each Browse fills its own field; a cancelled picker gives the file-system root.
+    void browse() {
+        Prefs p;
+        QStringList expected = p.fields();
+        for (int i = 0; i < 4; ++i) {
+            const QString answer = i < 3 ? QString("/srv/%1").arg(i) : QString();
+            expected[i % 3] = i < 3 ? answer : "/";
+            if (!answer.isEmpty())
+                p.h.fake.folderPicker.answers.enqueue(answer);
+            click(QString("cmdBrowse%1").arg(i % 3 + 1), p.d);
+            QCOMPARE(p.fields(), expected);
+        }
+        QCOMPARE(p.h.fake.folderPicker.prompts, QStringList(4, QString()));
+    }
 
-void TestPreferences::defaults_data() {
-    QTest::addColumn<bool>("ok");
-    QTest::newRow("OK") << true;
-    QTest::newRow("Cancel") << false;
-}
+    // However it closes without OK, the main window comes back and nothing is stored.
+    void closing_data() {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"Cancel", "Escape", "frame", "OK then Cancel", "Enter then Cancel"})
+            QTest::newRow(how) << how;
+    }
+    void closing() {
+        QFETCH(QString, how);
+        Prefs p(kAllThere);
+        p.typeOthers();
+        if (how.endsWith("then Cancel"))
+            p.h.messages().answer(MsgAnswer::Cancel);
+        if (how == "Cancel")
+            click("cmdCancel", p.d);
+        else if (how == "Escape" || how.startsWith("Enter"))
+            QTest::keyClick(child("txtStats", p.d),
+                            how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        else if (how == "frame")
+            p.d->close();
+        else
+            click("cmdOK", p.d);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(!p.d || !p.d->isVisible(), "the dialog is closed");
+        QVERIFY(p.h.window->isEnabled());
+        QVERIFY(p.settingsKept());
+    }
 
-void TestPreferences::defaults() {
-    QFETCH(bool, ok);
-    Prefs p;
-    setText("txtProfiles", "/typed/", p.d);
-    const QByteArray settings = TestFolders::readBytes(p.h.fake.settingsFile());
-    p.h.messages().answer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
-    click("cmdDefault", p.d);
-    QCOMPARE(p.h.messages().texts(), QStringList{"Reset all settings to default?"});
-    const QString base = p.h.dir.programFolder();
-    QCOMPARE(p.fields()[1], ok ? base + "/profiles/" : "/typed/");
-    QCOMPARE(p.fields()[2], base + "/stats/");
-    QCOMPARE(TestFolders::readBytes(p.h.fake.settingsFile()), settings);
-}
+    void tabOrder_data() {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("new item") << "frmNewItemDetail"
+                                  << QString("txtItemTitle txtItemLanguage txtItemPrice "
+                                             "txtItemSerialNum txtItemPublisher cmdSave cmdClose");
+        QTest::newRow("edit item") << "frmEditItemDetail"
+                                   << QString("txtItemLanguage txtItemPrice txtItemSerialNum "
+                                              "txtItemPublisher cmdSaveEdit cmdClose");
+        QTest::newRow("new profile")
+            << "frmNewProfile" << QString("cmdGenerate txtName txtHome txtCell cmdOK cmdCancel");
+        QTest::newRow("edit profile")
+            << "frmEditProfile" << QString("txtName txtHome txtCell cmdOK cmdCancel");
+        QTest::newRow("preferences")
+            << "frmPreferences"
+            << QString("txtLoaned cmdBrowse1 txtProfiles cmdBrowse2 txtStats cmdBrowse3 "
+                       "cmdDefault cmdOK cmdCancel cmdApply");
+    }
+    // The widgets Tab visits, from the dialog's first until it comes round again.
+    void tabOrder() {
+        QFETCH(QString, dialog);
+        QFETCH(QString, order);
+        MainWindowHarness h;
+        const std::unique_ptr<QDialog> d = makeDialog(dialog, h);
+        QWidget* const first = child(order.section(' ', 0, 0), d.get());
+        QStringList names;
+        QWidget* w = first;
+        do {
+            if (w->focusPolicy() & Qt::TabFocus && w->window() == d.get())
+                names << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != first && names.size() < 50);
+        QCOMPARE(names.join(' '), order);
+    }
 
-void TestPreferences::browse_data() {
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("answer"); // empty: the picker is cancelled
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("loaned") << 0 << "/srv/out"
-                            << "/srv/out";
-    QTest::newRow("profiles") << 1 << "/srv/readers"
-                              << "/srv/readers";
-    QTest::newRow("stats") << 2 << "/srv/books"
-                           << "/srv/books";
-    QTest::newRow("cancelled") << 1 << ""
-                               << "/";
-}
+    // A click selects the whole text; a field the focus has already left keeps no selection,
+    // and the field that took the focus has its whole text selected.
+    void selectionFollowsTheFocus() {
+        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
+        const std::unique_ptr<QDialog> d = makeDialog("frmEditProfile", h);
+        d->show();
+        QVERIFY(QTest::qWaitForWindowActive(d.get()));
+        auto* home = child<QLineEdit>("txtHome", d.get());
+        auto* cell = child<QLineEdit>("txtCell", d.get());
+        QTest::mouseClick(home, Qt::LeftButton, {}, QPoint(3, 3));
+        QTRY_COMPARE(home->selectedText(), home->text());
+        cell->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(home, Qt::LeftButton, {}, QPoint(3, 3));
+        cell->setFocus(Qt::OtherFocusReason); // before the click's own events have run out
+        QCoreApplication::processEvents();
+        QCOMPARE(cell->selectedText(), cell->text());
+        QCOMPARE(QApplication::focusWidget(), cell);
+        QVERIFY(!home->hasSelectedText());
+    }
 
-void TestPreferences::browse() {
-    QFETCH(int, field);
-    QFETCH(QString, answer);
-    QFETCH(QString, shown);
-    Prefs p;
-    QStringList expected = p.fields();
-    expected[field] = shown;
-    if (!answer.isEmpty())
-        p.h.fake.folderPicker.answers.enqueue(answer);
-    click(QString("cmdBrowse%1").arg(field + 1), p.d);
-    QCOMPARE(p.h.fake.folderPicker.prompts, QStringList{QString()});
-    QCOMPARE(p.fields(), expected);
-}
-
-void TestPreferences::closing_data() {
-    QTest::addColumn<QString>("how");
-    for (const char* how : {"Cancel", "Escape", "frame", "OK then Cancel", "Enter then Cancel"})
-        QTest::newRow(how) << how;
-}
-
-// However it closes without OK, the main window comes back and nothing is stored.
-void TestPreferences::closing() {
-    QFETCH(QString, how);
-    Prefs p("txtLoaned txtProfiles txtStats");
-    const QByteArray settings = TestFolders::readBytes(p.h.fake.settingsFile());
-    p.typeOthers();
-    if (how.endsWith("then Cancel"))
-        p.h.messages().answer(MsgAnswer::Cancel);
-    if (how == "Cancel")
-        click("cmdCancel", p.d);
-    else if (how == "Escape" || how.startsWith("Enter"))
-        QTest::keyClick(child("txtStats", p.d), how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
-    else if (how == "frame")
-        p.d->close();
-    else
-        click("cmdOK", p.d);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY2(!p.d || !p.d->isVisible(), "the dialog is closed");
-    QVERIFY(p.h.window->isEnabled());
-    QCOMPARE(TestFolders::readBytes(p.h.fake.settingsFile()), settings);
-}
+    void messageBoxShowsTextLiterally_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("title with tags")
+            << "Remove item <b>Bold</b> Book ?" << QString("Remove item <b>Bold</b> Book ?");
+        // Three lines stay three lines, even where the box would wrap them.
+        const QString lines = "Quillory! QD is optimized for screen resolutions of\r800 x 600. "
+                              "Please set screen resolution to 800x600!\r This program will now "
+                              "terminate. Sorry!";
+        QTest::newRow("three lines") << lines << QString(lines).replace('\r', '\n');
+    }
+    void messageBoxShowsTextLiterally() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QLabel* label = nullptr;
+        QString seen;
+        Qt::TextFormat format = Qt::AutoText;
+        int lines = 0;
+        QTimer::singleShot(0, [&] { // read, then always closed, so a failure cannot hang
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && (label = box->findChild<QLabel*>("qt_msgbox_label"))) {
+                seen = label->text();
+                format = label->textFormat();
+                lines = label->height() / label->fontMetrics().lineSpacing();
+            }
+            if (box)
+                box->accept();
+        });
+        QtMessageService().show(Message{text, kAppTitle, MsgIcon::Information, MsgButtons::Ok});
+        QVERIFY(label);
+        QCOMPARE(seen, shown);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(lines, int(shown.count('\n')) + 1);
+    }
+};
 
 QTEST_MAIN(TestPreferences)
 #include "tst_preferences.moc"
