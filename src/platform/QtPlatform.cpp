@@ -6,11 +6,11 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QScreen>
-#include <QTimer>
 #include <QUrl>
 
 #if defined(Q_OS_WIN)
@@ -64,22 +64,21 @@ MsgAnswer QtMessageService::show(const Message& message) {
     if (busy)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
     // The box wraps its text at a width it derives from the screen, which on a small screen breaks
-    // lines that were meant to stand as written. They stay whole wherever the screen has room.
-    QTimer::singleShot(0, &box, [&box] {
-        auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-        const QScreen* screen = box.screen();
-        if (!label || !screen || !label->wordWrap())
-            return;
-        int widest = 0;
-        for (const QString& line : label->text().split(QLatin1Char('\n')))
-            widest = qMax(widest, label->fontMetrics().horizontalAdvance(line));
-        const int room = screen->availableGeometry().width() - (box.width() - label->width()) - 40;
-        if (widest > room)
-            return;
+    // lines that were meant to stand as written. They stay whole wherever the screen has room: the
+    // label asks for its longest line (margins and indent included) before the box is sized.
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    const auto* icon = box.findChild<QLabel*>(QStringLiteral("qt_msgboxex_icon_label"));
+    if (label && box.layout() && box.screen()) {
+        const bool wrap = label->wordWrap();
         label->setWordWrap(false);
-        label->setMinimumWidth(widest);
-        box.adjustSize();
-    });
+        const int widest = label->minimumSizeHint().width();
+        label->setWordWrap(wrap);
+        const QMargins m = box.layout()->contentsMargins();
+        const int around = m.left() + m.right() + qMax(box.layout()->spacing(), 0) +
+                           (icon ? icon->sizeHint().width() : 0);
+        if (widest + around <= box.screen()->availableGeometry().width())
+            label->setMinimumWidth(widest);
+    }
     const int result = box.exec();
     if (busy)
         QApplication::restoreOverrideCursor();

@@ -32,12 +32,9 @@ type_to "$PROFILE" "555-0100"
 keys_to "$PROFILE" Tab
 type_to "$PROFILE" "-"
 keys_to "$PROFILE" Return
-for _ in $(seq 50); do
-    ASK=$(xdotool search --onlyvisible --name "^Quillory! QD$" 2>/dev/null | grep -v "^$MAIN$" | tail -n 1 || true)
-    [[ -n "$ASK" ]] && break
-    sleep 0.1
-done
-[[ -n "$ASK" ]] || fail "no 'Create another new user?' question"
+# The question has the main window's title: the other window of that name.
+ASK=$(until_ok eval 'xdotool search --onlyvisible --name "^Quillory! QD$" | grep -vx "$MAIN"') ||
+    fail "no 'Create another new user?' question"
 keys_to "$ASK" alt+n
 wait_no_window "^New Profile$" || fail "the new profile dialog stayed open after No"
 

@@ -19,14 +19,9 @@ grep -q '^\[Paths\]' "$CONF" || fail "section Paths missing"
 # A second copy says so and ends; the first keeps running.
 (cd "$WORK" && exec "$PROG/quillory") >"$WORK/second.log" 2>&1 &
 SECOND=$!
-for _ in $(seq 50); do
-    BOX=$(xdotool search --onlyvisible --pid "$SECOND" 2>/dev/null | tail -n 1 || true)
-    [[ -n "$BOX" ]] && break
-    sleep 0.1
-done
-[[ -n "$BOX" ]] || fail "the second copy showed no message"
-keys_to "$BOX" Return
-wait_exit "$SECOND" || fail "the second copy did not end cleanly"
+BOX=$(until_ok xdotool search --onlyvisible --pid "$SECOND") || fail "the second copy showed no message"
+keys_to "${BOX##*$'\n'}" Return
+wait "$SECOND" || fail "the second copy did not end cleanly"
 kill -0 "$APP_PID" || fail "the first copy ended too"
 
 quit_app
