@@ -1,7 +1,13 @@
 #include "records/RecordChange.h"
 
+#include "records/FileNames.h"
+#include "records/FileSync.h"
+
 #include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <utility>
 
 namespace quillory::records {
 
@@ -26,6 +32,14 @@ Result<> bringTo(const QString& path, const std::optional<QByteArray>& wanted, R
         return {};
     return store.put(path, *wanted);
 }
+
+// Settles the store however the phase that deferred its syncs ends, so a later write through the
+// same store is never left unsynced.
+struct DeferredPhase {
+    explicit DeferredPhase(RecordStore& store) : store(store) { store.defer(); }
+    ~DeferredPhase() { store.settle(); }
+    RecordStore& store;
+};
 
 // Puts the first `count` steps back to their old bytes, the last one first.
 bool putBack(const Folders& folders, const ChangeIntent& intent, int count, RecordStore& store) {
@@ -88,8 +102,45 @@ std::optional<ChangeIntent> ChangeIntent::decode(const QByteArray& bytes) {
     return intent;
 }
 
+Result<> RecordStore::put(const QString& path, const QByteArray& bytes) {
+    if (!m_deferring)
+        return RecordFile::writeBytes(path, bytes);
+    const Result<> w = RecordFile::writeBytes(path, bytes, RecordFile::Sync::Later);
+    // Remembered even when it failed: a rename that went through before the failure is synced.
+    for (const QByteArray& native :
+         {FileNames::encodePath(path), QFile::encodeName(QFileInfo(path).path())})
+        if (!m_unsynced.contains(native))
+            m_unsynced.append(native);
+    return w;
+}
+
+Result<> RecordStore::erase(const QString& path) {
+    if (!m_deferring)
+        return RecordFile::remove(path);
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+    if (!m_unsynced.contains(folder))
+        m_unsynced.append(folder);
+    return RecordFile::remove(path, RecordFile::Sync::Later);
+}
+
+Result<> RecordStore::settle(QString* failedPath) {
+    m_deferring = false;
+    const QList<QByteArray> paths = std::exchange(m_unsynced, {});
+    const QStringList failures = syncTogether(paths);
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        // A file that a failed write never made has nothing to sync.
+        if (failures[i].isEmpty() || !QFile::exists(QFile::decodeName(paths[i])))
+            continue;
+        if (failedPath)
+            *failedPath = QFile::decodeName(paths[i]);
+        return Error{FileError::WriteFailed, failures[i]};
+    }
+    return {};
+}
+
 RecordStore& RecordStore::system() {
-    static RecordStore store;
+    // Its deferral is state of one change under way: one per thread.
+    static thread_local RecordStore store;
     return store;
 }
 
@@ -97,6 +148,16 @@ QString intentPath(const Folders& folders) {
     return folders.loaned + QStringLiteral(".quillory-intent");
 }
 
+// What a power cut leaves, at each point of a change:
+// - before the intent record is synced with its folder: every file as it was (a temporary beside
+//   one is swept at the next start);
+// - after that, while the files change and until they are synced: each file old, new, or even
+//   under its new name without its bytes; the intent record is on the disk, so the next start
+//   brings every file to its new bytes;
+// - after the files are synced, before the intent record's removal is: the next start finds
+//   every file at its new bytes already and only removes the intent record.
+// So the files of one change are written side by side and synced together, one round of syncs
+// for all of them, and only the intent record needs a round of its own on each side.
 ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, RecordStore& store) {
     ChangeResult result;
     const QString journal = intentPath(folders);
@@ -107,22 +168,38 @@ ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, Rec
         result.detail = failureWords(w);
         return result;
     }
-    for (size_t i = 0; i < intent.steps.size(); ++i) {
-        const FileStep& step = intent.steps[i];
-        const QString path = step.path(folders);
-        const Result<> w = step.after ? store.put(path, *step.after) : store.erase(path);
-        if (w.ok())
-            continue;
-        result.failedStep = int(i);
+    const auto fail = [&](const QString& path, const Result<>& w) {
         result.failedPath = path;
         result.error = w.error().code;
         result.detail = failureWords(w);
-        // The failed step itself may have been half made (a delete that synced badly).
-        if (putBack(folders, intent, int(i) + 1, store) && store.erase(journal).ok())
-            result.outcome = ChangeResult::Outcome::Undone;
-        else
+    };
+    {
+        DeferredPhase phase(store);
+        for (size_t i = 0; i < intent.steps.size(); ++i) {
+            const FileStep& step = intent.steps[i];
+            const QString path = step.path(folders);
+            const Result<> w = step.after ? store.put(path, *step.after) : store.erase(path);
+            if (w.ok())
+                continue;
+            result.failedStep = int(i);
+            fail(path, w);
+            // The failed step itself may have been half made (a delete that synced badly). The
+            // intent record goes only once every file is back on the disk.
+            const bool back = putBack(folders, intent, int(i) + 1, store);
+            if (back && store.settle().ok() && store.erase(journal).ok())
+                result.outcome = ChangeResult::Outcome::Undone;
+            else
+                result.outcome = ChangeResult::Outcome::Unfinished;
+            return result;
+        }
+        QString unsynced;
+        if (const Result<> w = store.settle(&unsynced); !w.ok()) {
+            // The files read new, but the disk may not hold them: the intent record stays, and
+            // the next start writes them again.
+            fail(unsynced, w);
             result.outcome = ChangeResult::Outcome::Unfinished;
-        return result;
+            return result;
+        }
     }
     // Every file holds its new bytes; an intent record that cannot be removed only makes the
     // next start write the same bytes again.
@@ -145,17 +222,24 @@ RecoveryResult recoverChange(const Folders& folders, RecordStore& store) {
         return result;
     }
     result.intent = *intent;
-    // The change was about to become true: bring every file to its new bytes.
+    // The change was about to become true: bring every file to its new bytes, all synced
+    // together before the intent record goes.
+    DeferredPhase phase(store);
     for (const FileStep& step : intent->steps) {
         const Result<> w = bringTo(step.path(folders), step.after, store);
         if (!w.ok()) {
             result.detail = failureWords(w);
             const bool undone = putBack(folders, *intent, int(intent->steps.size()), store) &&
-                                store.erase(journal).ok();
+                                store.settle().ok() && store.erase(journal).ok();
             result.outcome =
                 undone ? RecoveryResult::Outcome::Undone : RecoveryResult::Outcome::Unfinished;
             return result;
         }
+    }
+    if (const Result<> w = store.settle(); !w.ok()) {
+        result.outcome = RecoveryResult::Outcome::Unfinished;
+        result.detail = failureWords(w);
+        return result;
     }
     if (const Result<> w = store.erase(journal); !w.ok()) {
         result.outcome = RecoveryResult::Outcome::Unfinished;

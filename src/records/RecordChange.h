@@ -41,12 +41,22 @@ struct ChangeIntent {
 class RecordStore {
 public:
     virtual ~RecordStore() = default;
-    virtual Result<> put(const QString& path, const QByteArray& bytes) {
-        return RecordFile::writeBytes(path, bytes);
-    }
-    virtual Result<> erase(const QString& path) { return RecordFile::remove(path); }
+    // Each file is replaced (or deleted) atomically for every reader at once. Synced at once,
+    // unless deferred: then it waits for settle().
+    virtual Result<> put(const QString& path, const QByteArray& bytes);
+    virtual Result<> erase(const QString& path);
+    // From now on, put and erase leave their syncs to settle(), so one phase of a change pays
+    // one round of syncs however many files and folders it touches.
+    void defer() { m_deferring = true; }
+    // Syncs every file put and every folder changed since defer(), all at the same time, and
+    // ends the deferral. Fails with the first path that could not be synced.
+    Result<> settle(QString* failedPath = nullptr);
     // The program's own store, which writes straight through.
     static RecordStore& system();
+
+private:
+    bool m_deferring = false;
+    QList<QByteArray> m_unsynced; // files and folders, by their bytes, each once
 };
 
 // The hidden intent record of the loaned-items folder (at most one change is under way).

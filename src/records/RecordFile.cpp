@@ -4,6 +4,7 @@
 #include "records/FileNames.h"
 #include "records/FileSync.h"
 #include "records/FolderIndex.h"
+#include "records/Paths.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -118,74 +119,6 @@ Result<> readCapped(const QString& path, QByteArray& bytes) {
 #endif
 }
 
-QString folderOf(const QString& path) {
-    return QFileInfo(path).path();
-}
-
-// A temporary name of fixed length, so a record whose name is as long as the system allows can
-// still be rewritten; hidden, so no list shows it; marked as ours, so start-up may remove it.
-QString temporaryPath(const QString& folder) {
-    return folder + QLatin1Char('/') + RecordFile::kTemporaryPrefix +
-           QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0');
-}
-
-// Writes the bytes to a new record or over the old one (never over one when `replace` is false).
-Result<> saveBytes(const QString& path, const QByteArray& bytes, bool replace = true) {
-#ifdef Q_OS_UNIX
-    // By its bytes: a record listed under a name that is not UTF-8 is replaced, not doubled.
-    const QByteArray native = FileNames::encodePath(path);
-    struct stat st;
-    const bool present = lstat(native.constData(), &st) == 0;
-    const bool link = present && S_ISLNK(st.st_mode);
-#else
-    const QFileInfo info(path);
-    const bool link = info.isSymLink();
-    const QFile::Permissions keep = info.exists() ? info.permissions() : QFile::Permissions();
-#endif
-    // A link is not a record (no list shows one), and writing through it would change whatever
-    // it points at, outside the data folders.
-    if (link)
-        return Error{FileError::NotAFile, QStringLiteral("it is a link to another file")};
-    const QString folder = folderOf(path);
-    QFile file;
-    for (int attempt = 0; attempt < 8 && !file.isOpen(); ++attempt) {
-        file.setFileName(temporaryPath(folder));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
-            QFileInfo::exists(file.fileName()) == false)
-            break; // refused for another reason than a name already taken
-    }
-    if (!file.isOpen())
-        return Error{FileError::WriteFailed, file.errorString()};
-    // Old or new, nothing between: the bytes go to the temporary file, which reaches the disk
-    // before it takes the record's name; the folder is synced so the new name survives too.
-    QString why;
-    bool ok = file.write(bytes) == bytes.size() && file.flush();
-    if (!ok)
-        why = file.errorString();
-#ifdef Q_OS_UNIX
-    // The record keeps the access rights it had.
-    if (ok && present)
-        ::fchmod(file.handle(), st.st_mode & 07777);
-#endif
-    ok = ok && syncFile(file, &why);
-    file.close();
-#ifndef Q_OS_UNIX
-    if (ok && keep)
-        file.setPermissions(keep);
-#endif
-    bool taken = false;
-    ok = ok && (replace ? replaceFile(file.fileName(), path, &why)
-                        : placeNewFile(file.fileName(), path, &taken, &why));
-    if (!ok) {
-        QFile::remove(file.fileName());
-        return Error{FileError::WriteFailed,
-                     taken ? QStringLiteral("a file of that name was made meanwhile") : why};
-    }
-    if (!syncFolder(folder, &why))
-        return Error{FileError::WriteFailed, why};
-    return {};
-}
-
 } // namespace
 
 QStringList RecordFile::splitLines(QByteArrayView bytes) {
@@ -228,64 +161,6 @@ Result<QStringList> RecordFile::read(const QString& path, int minLines) {
     if (lines.size() < minLines)
         return {Error{FileError::TooShort}, std::move(lines)};
     return lines;
-}
-
-Result<> RecordFile::write(const QString& path, const QStringList& lines) {
-    QByteArray bytes;
-    if (!encodeLines(lines, bytes))
-        return Error{FileError::Unencodable};
-    return saveBytes(path, bytes);
-}
-
-Result<> RecordFile::create(const QString& path, const QStringList& lines) {
-    QByteArray bytes;
-    if (!encodeLines(lines, bytes))
-        return Error{FileError::Unencodable};
-    return saveBytes(path, bytes, false);
-}
-
-Result<> RecordFile::appendLine(const QString& path, const QString& line) {
-    QByteArray bytes;
-    const Result<> existing = readCapped(path, bytes);
-    if (!existing.ok() && existing.error().code != FileError::Missing)
-        return existing;
-    QByteArray added;
-    if (!encodeLines({line}, added))
-        return Error{FileError::Unencodable};
-    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
-        bytes += "\r\n";
-    bytes += added;
-    return saveBytes(path, bytes);
-}
-
-Result<> RecordFile::remove(const QString& path) {
-#ifdef Q_OS_UNIX
-    const QByteArray native = FileNames::encodePath(path);
-    struct stat st;
-    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        // The system's words only when the whole folder has gone (renamed, unmounted).
-        return Error{FileError::Missing,
-                     QFileInfo(folderOf(path)).isDir() ? QString() : systemText(ENOENT)};
-    }
-    if (::unlink(native.constData()) != 0)
-        return Error{FileError::RemoveFailed, systemText(errno)};
-    // The deletion lives in the folder: synced, it cannot come back after a power cut.
-    QString why;
-    if (!syncFolder(folderOf(path), &why))
-        return Error{FileError::RemoveFailed, why};
-    return {};
-#else
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
-        return Error{FileError::Missing};
-    if (!file.remove())
-        return Error{FileError::RemoveFailed, file.errorString()};
-    return {};
-#endif
-}
-
-Result<> RecordFile::writeBytes(const QString& path, const QByteArray& bytes) {
-    return saveBytes(path, bytes);
 }
 
 Result<QByteArray> RecordFile::readBytes(const QString& path) {

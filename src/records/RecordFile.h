@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace quillory::records {
 
@@ -23,6 +24,15 @@ public:
     // A record is a few hundred bytes; anything over this is not one of ours.
     static constexpr qint64 kMaxBytes = 1 << 20;
 
+    // When a write reaches the disk. Later: the new bytes are in place for every reader at once,
+    // but neither they nor the file's name are synced; the caller syncs the file and its folder
+    // (syncTogether) before anything relies on them surviving a power cut.
+    enum class Sync { Now, Later };
+    struct NewRecord {
+        QString name; // the file name inside the folder
+        QStringList lines;
+    };
+
     // Reads the file's lines; fails with TooShort when it has fewer than minLines.
     static Result<QStringList> read(const QString& path, int minLines = 0);
     // Replaces the whole file with these lines.
@@ -33,10 +43,14 @@ public:
     // Adds one line at the end, creating the file when missing. The old content is kept byte for
     // byte; when its last line has no line end, one is added first so two lines never merge.
     static Result<> appendLine(const QString& path, const QString& line);
+    // Many new records in one folder, each as create() makes it, at the cost of a few syncs in
+    // all rather than two each. One result per record, in order.
+    static std::vector<Result<>> createAll(const QString& folder,
+                                           const std::vector<NewRecord>& records);
     // Deletes the file and syncs its folder.
-    static Result<> remove(const QString& path);
+    static Result<> remove(const QString& path, Sync sync = Sync::Now);
     // Replaces the whole file with exactly these bytes, atomically, the folder synced after.
-    static Result<> writeBytes(const QString& path, const QByteArray& bytes);
+    static Result<> writeBytes(const QString& path, const QByteArray& bytes, Sync sync = Sync::Now);
     // The file's bytes as they are (capped like every read).
     static Result<QByteArray> readBytes(const QString& path);
 

@@ -12,5 +12,6 @@ target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordChange.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordFile.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RecordWrite.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Result.cpp
 )
