@@ -1,14 +1,46 @@
+// Without a window: what the program takes from the system (hand-written settings, the instance
+// lock, memory figures, its folders) and the texts it makes of them, the release notes and
+// credits it shows, and the visual-style manifest.
+#include "info/AboutCredits.h"
+#include "info/Manifest.h"
+#include "info/MemoryText.h"
+#include "info/VersionHistory.h"
 #include "platform/InstanceGuard.h"
 #include "platform/SettingsStore.h"
+#include "platform/SystemInfo.h"
 #include "settings/FolderSettings.h"
 #include "shell/Statistics.h"
+#include "support/ScriptedMessages.h"
 #include "support/TestFolders.h"
 
 #include <QTest>
+
+#include <limits>
 #include <unistd.h>
 
 using namespace quillory;
+using namespace quillory::info;
+using quillory::test::ScriptedMessages;
 using quillory::test::TestFolders;
+
+namespace {
+const QLocale kC = QLocale::c();
+const QLocale kGerman(QLocale::German, QLocale::Germany);
+using Figures = QList<quint64>; // in KB: total and available RAM, swap; the address space used
+
+// Written out whole, as the platform reads it.
+const QByteArray kManifest =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>"
+    "<assembly xmlns=\"urn:schemas-microsoft-com:asm.v1\" manifestVersion=\"1.0\">"
+    "<assemblyIdentity version=\"1.0.0.0\" processorArchitecture=\"X86\" "
+    "name=\"Arborlight.WindowsXP.Example\" type=\"win32\" /> "
+    "<description>An example of windows XP theming.</description> "
+    "<dependency> <dependentAssembly> "
+    "<assemblyIdentity type=\"win32\" name=\"Microsoft.Windows.Common-Controls\" "
+    "version=\"6.0.0.0\" processorArchitecture=\"X86\" publicKeyToken=\"6595b64144ccf1df\" "
+    "language=\"*\" /> "
+    "</dependentAssembly> </dependency> </assembly>\r\n";
+} // namespace
 
 class TestPlatform : public QObject {
     Q_OBJECT
@@ -98,37 +130,230 @@ private Q_SLOTS:
     void statisticsText_data() {
         QTest::addColumn<int>("total");
         QTest::addColumn<int>("loaned");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("empty") << 0 << 0
-                               << "0 Total Titles     0 Loaned Titles     0 Available for Loan";
-        QTest::newRow("12 of 3") << 12 << 3
-                                 << "12 Total Titles     3 Loaned Titles     9 Available for Loan";
-        QTest::newRow("negative") << 2 << 3
-                                  << "2 Total Titles     3 Loaned Titles     -1 Available for Loan";
-        QTest::newRow("beyond 16 bits") << 100000 << 20000
-                                        << "100000 Total Titles     20000 Loaned Titles     80000 "
-                                           "Available for Loan";
+        QTest::addColumn<int>("available");
+        QTest::newRow("empty") << 0 << 0 << 0;
+        QTest::newRow("12 of 3") << 12 << 3 << 9;
+        QTest::newRow("negative") << 2 << 3 << -1;
+        QTest::newRow("beyond 16 bits") << 100000 << 20000 << 80000;
     }
     void statisticsText() {
         QFETCH(int, total);
         QFETCH(int, loaned);
-        QFETCH(QString, text);
-        QCOMPARE(quillory::statisticsText(total, loaned), text);
+        QFETCH(int, available);
+        QCOMPARE(quillory::statisticsText(total, loaned),
+                 QString("%1 Total Titles     %2 Loaned Titles     %3 Available for Loan")
+                     .arg(total)
+                     .arg(loaned)
+                     .arg(available));
     }
 
-    void defaultFolders_data() {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("stats");
-        QTest::newRow("plain folder") << "/opt/quillory" << QString("/opt/quillory/stats/");
-        QTest::newRow("root") << "/" << QString("/stats/");
-    }
+    // Beside the program, also when it sits at the root of the file system.
     void defaultFolders() {
-        QFETCH(QString, program);
-        QFETCH(QString, stats);
-        const Folders f = FolderSettings::defaults(program);
-        QCOMPARE(f.stats, stats);
-        QCOMPARE(f.profiles, QString(stats).replace("stats", "profiles"));
-        QCOMPARE(f.loaned, QString(stats).replace("stats", "loaned"));
+        QCOMPARE(FolderSettings::defaults("/opt/quillory").stats, QString("/opt/quillory/stats/"));
+        const Folders root = FolderSettings::defaults("/");
+        QCOMPARE(QStringList({root.stats, root.profiles, root.loaned}),
+                 QStringList({"/stats/", "/profiles/", "/loaned/"}));
+    }
+
+    // Kilobytes in their shortest form, without thousands separators; a share as "0.00%".
+    void memoryTexts_data() {
+        QTest::addColumn<quint64>("part");
+        QTest::addColumn<quint64>("whole"); // of a share, which the text ends in "%"
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("text");
+        const QLocale french(QLocale::French, QLocale::France);
+        QTest::newRow("512 MiB") << quint64(512) * 1024 * 1024 << quint64(0) << kC << "524288";
+        QTest::newRow("1536 bytes") << quint64(1536) << quint64(0) << kC << "1.5";
+        QTest::newRow("regional separator") << quint64(1536) << quint64(0) << kGerman << "1,5";
+        QTest::newRow("no thousands separator")
+            << quint64(1234567) * 1024 << quint64(0) << kGerman << "1234567";
+        QTest::newRow("one byte, every decimal")
+            << quint64(1) << quint64(0) << kC << "0.0009765625";
+        QTest::newRow("above 4 GiB") << (quint64(5) << 30) + 512 << quint64(0) << kC << "5242880.5";
+        QTest::newRow("share rounded up") << quint64(2) << quint64(3) << kC << "66.67%";
+        QTest::newRow("all") << quint64(7) << quint64(7) << kC << "100.00%";
+        QTest::newRow("nothing to divide by") << quint64(0) << quint64(0) << kC << "0.00%";
+        QTest::newRow("large") << (quint64(3) << 44) << (quint64(1) << 47) << kC << "37.50%";
+        QTest::newRow("regional share") << quint64(4732) << quint64(10000) << french << "47,32%";
+    }
+    void memoryTexts() {
+        QFETCH(quint64, part);
+        QFETCH(quint64, whole);
+        QFETCH(QLocale, locale);
+        QFETCH(QString, text);
+        QCOMPARE(text.endsWith('%') ? percentUsed(part, whole, locale) : kilobytes(part, locale),
+                 text);
+    }
+
+    void barsKeepTheProportion_data() {
+        QTest::addColumn<quint64>("total");
+        QTest::addColumn<quint64>("used");
+        QTest::newRow("512 MiB, a quarter used") << (quint64(512) << 20) << (quint64(128) << 20);
+        const quint64 most = std::numeric_limits<quint64>::max();
+        QTest::newRow("largest figure") << most << most / 2;
+    }
+    void barsKeepTheProportion() {
+        QFETCH(quint64, total);
+        QFETCH(quint64, used);
+        const UsageBar bar = usageBar(total, used);
+        QVERIFY(bar.maximum > 0 && bar.value >= 0 && bar.value <= bar.maximum);
+        QVERIFY(qAbs(double(bar.value) / bar.maximum - double(used) / double(total)) < 1e-4);
+        if (total / 1024 <= quint64(std::numeric_limits<int>::max()))
+            QCOMPARE(quint64(bar.maximum), total / 1024); // in KB while that fits
+    }
+
+    void procFigures_data() {
+        QTest::addColumn<QByteArray>("meminfo");
+        QTest::addColumn<Figures>("figures"); // empty: the text is not understood
+        QTest::newRow("typical")
+            << QByteArray("MemTotal: 16318060 kB\nMemFree: 1234567 kB\nMemAvailable: 9876543 kB\n"
+                          "Buffers: 345678 kB\nSwapTotal: 2097148 kB\nSwapFree: 2000000 kB\n")
+            << Figures{16318060, 9876543, 2097148, 2000000, 123456};
+        QTest::newRow("older kernel without MemAvailable")
+            << QByteArray("MemTotal: 1000 kB\nMemFree: 300 kB\nSwapTotal: 0 kB\nSwapFree: 0 kB\n")
+            << Figures{1000, 300, 0, 0, 123456};
+        QTest::newRow("not a number")
+            << QByteArray("MemTotal: lots kB\nMemAvailable: 1 kB\n") << Figures{};
+    }
+    void procFigures() {
+        QFETCH(QByteArray, meminfo);
+        QFETCH(Figures, figures);
+        const auto f = SystemMemoryStatus::fromProcText(
+            meminfo, "Name:\tquillory\nVmPeak:\t  200000 kB\nVmSize:\t  123456 kB\n");
+        QCOMPARE(f.has_value(), !figures.isEmpty());
+        if (f)
+            QCOMPARE((Figures{f->totalPhys, f->availPhys, f->totalPage, f->availPage,
+                              f->totalVirtual - f->availVirtual}),
+                     (Figures{figures[0] * 1024, figures[1] * 1024, figures[2] * 1024,
+                              figures[3] * 1024, figures[4] * 1024}));
+    }
+
+    void versionHistoryAsPlainText_data() {
+        QTest::addColumn<QByteArray>("bytes"); // as TestFolders::make takes them
+        QTest::addColumn<QString>("shown");    // null: nothing to show
+        QTest::newRow("CR LF lines")
+            << QByteArray("Version 3\r\n- first\r\n") << "Version 3\n- first\n";
+        QTest::newRow("LF and lone CR") << QByteArray("a\nb\rc") << "a\nb\nc";
+        QTest::newRow("rich-text markup as characters")
+            << QByteArray("{\\rtf1\\ansi {\\b bold}}") << "{\\rtf1\\ansi {\\b bold}}";
+        QTest::newRow("UTF-8") << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC")
+                               << QStringLiteral("Café €");
+        QTest::newRow("UTF-8 with byte order mark") << QByteArray("\xEF\xBB\xBFNotes") << "Notes";
+        QTest::newRow("Windows-1252") << QByteArray("Caf\xE9 \x80"
+                                                    "5")
+                                      << QStringLiteral("Café €5");
+        QTest::newRow("missing") << QByteArray() << QString();
+        QTest::newRow("a folder of that name") << QByteArray("<folder>") << QString();
+    }
+    void versionHistoryAsPlainText() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        TestFolders dir;
+        const QString path = VersionHistory::path(dir.programFolder() + "/");
+        QCOMPARE(path, dir.programFolder() + "/VersionHistory.txt");
+        TestFolders::make(path, bytes);
+        QCOMPARE(VersionHistory::load(path).value_or(QString()), shown);
+        if (!shown.isNull())
+            QCOMPARE(TestFolders::readBytes(path), bytes); // only ever read
+    }
+
+    void creditsPauseOncePerPass_data() {
+        QTest::addColumn<int>("container");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("firstPauseAfter"); // ticks; 0 when the top never hits 255 exactly
+        QTest::newRow("as designed") << 2055 << 10 << 180;
+        QTest::newRow("coarser step still lands") << 2055 << 20 << 90;
+        QTest::newRow("panel 5 twips lower never lands") << 2060 << 10 << 0;
+        QTest::newRow("panel 5 twips higher never lands") << 2050 << 10 << 0;
+    }
+    void creditsPauseOncePerPass() {
+        QFETCH(int, container);
+        QFETCH(int, step);
+        QFETCH(int, firstPauseAfter);
+        const int label = CreditsScroller::kLabelHeight;
+        CreditsScroller scroller(container, label, step);
+        QCOMPARE(scroller.top(), container);
+        int ticks = 0, pauses = 0, restarts = 0;
+        while (restarts < 3 && ticks < 100000) {
+            const int before = scroller.top();
+            const CreditsScroller::Tick t = scroller.tick();
+            ++ticks;
+            if (t == CreditsScroller::Tick::Restarted) {
+                // As soon as the whole label has passed above the panel, not a step later.
+                QVERIFY2(before <= -label && before > -label - step,
+                         qPrintable(QString::number(before)));
+                QCOMPARE(scroller.top(), container);
+                ++restarts;
+                QCOMPARE(pauses, firstPauseAfter ? restarts : 0);
+                continue;
+            }
+            QCOMPARE(scroller.top(), before - step);
+            if (t == CreditsScroller::Tick::Paused) {
+                QCOMPARE(scroller.top(), 255);
+                if (pauses++ == 0)
+                    QCOMPARE(ticks, firstPauseAfter);
+            }
+        }
+        QCOMPARE(restarts, 3);
+    }
+
+    void manifestPath_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("path");
+        const QString quillory = "quillory", manifest = "/opt/quillory/quillory.exe.manifest";
+        QTest::newRow("folder") << "/opt/quillory" << quillory << manifest;
+        QTest::newRow("folder ending in a separator") << "/opt/quillory/" << quillory << manifest;
+        QTest::newRow("file-system root") << "/" << quillory << "/quillory.exe.manifest";
+        QTest::newRow("extension dropped")
+            << "/srv" << QString("lend.exe") << "/srv/lend.exe.manifest";
+        QTest::newRow("only the last extension dropped")
+            << "/srv" << QString("my.lend.exe") << "/srv/my.lend.exe.manifest";
+    }
+    void manifestPath() {
+        QFETCH(QString, folder);
+        QFETCH(QString, exe);
+        QFETCH(QString, path);
+        QCOMPARE(Manifest::path(folder, exe), path);
+    }
+
+    // A manifest there is left alone; a missing one is written and a restart asked for, or
+    // themes are said to stay off.
+    void manifestAtStartUp_data() {
+        QTest::addColumn<QByteArray>("before"); // null: no file
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QString>("message"); // title|text of the one box, empty for none
+        QTest::newRow("any file of that name counts")
+            << QByteArray("old\r\n") << true << QByteArray("old\r\n") << QString();
+        QTest::newRow("missing: written, restart asked")
+            << QByteArray() << true << kManifest
+            << "Restart|Please restart Quillory! QD to view Windows XP theme,";
+        QTest::newRow("cannot be written")
+            << QByteArray() << false << QByteArray()
+            << "Themeing Error!|Error creating Windows XP theme file. You may be running EXE file "
+               "from a network drive With which you dont have write permissions. Themes will Not "
+               "be enabled.";
+    }
+    void manifestAtStartUp() {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, folderExists);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, message);
+        TestFolders dir;
+        const QString path = Manifest::path(dir.root() + (folderExists ? "" : "/gone"), "quillory");
+        TestFolders::put(path, before);
+        ScriptedMessages messages;
+        if (!message.isEmpty())
+            messages.answerOk();
+        QCOMPARE(Manifest::check(path, messages), !before.isNull() ? Manifest::Outcome::AlreadyThere
+                                                  : folderExists   ? Manifest::Outcome::Written
+                                                                   : Manifest::Outcome::Failed);
+        QCOMPARE(TestFolders::bytesOrNull(path), after);
+        QStringList shown;
+        for (const Message& m : messages.shown)
+            shown << m.title + "|" + m.text;
+        QCOMPARE(shown.join(""), message);
     }
 };
 
