@@ -59,11 +59,23 @@ type_to() { focus "$1" && xdotool type --delay 20 "$2"; }
 # Clicks at a point of a window's client area.
 click_in() { xdotool mousemove --window "$1" "$2" "$3" click "${4:-1}"; }
 
-# Starts the program and waits for its main window; its id in MAIN.
+# The main window, or with "-" a message box of the same title.
+window() {
+    local id big=$([[ ${1:-} == - ]] && echo 0 || echo 1)
+    for id in $(xdotool search --onlyvisible --name "^Quillory! QD$"); do
+        geometry "$id" && (((W > 700) == big)) && echo "$id" && return
+    done
+    false
+}
+
+# Starts the program (in the environment given) and waits for its main window; its id in MAIN.
 start_app() {
-    (cd "$WORK" && exec "$PROG/quillory") >"$WORK/app.log" 2>&1 &
+    local stopped=$([[ -e $PROG/loaned/.quillory-intent ]] && echo 1)
+    (cd "$WORK" && exec env "$@" "$PROG/quillory") >"$WORK/app.log" 2>&1 &
     APP_PID=$!
-    MAIN=$(wait_window "^Quillory! QD$") || fail "main window did not appear: $(cat "$WORK/app.log")"
+    # A start after a change was stopped first says what became of it.
+    [[ -z $stopped ]] || keys_to "$(until_ok window -)" Return || fail "no message after a stop"
+    MAIN=$(until_ok window) || fail "main window did not appear: $(cat "$WORK/app.log")"
 }
 
 # File > Exit asks "End current session?"; Yes ends the program cleanly.

@@ -1,9 +1,23 @@
 #!/usr/bin/env bash
-# One real flow by keyboard: a new item and a new borrower, then the files they leave.
+# The built program in a real window: a first start creates the folders and settings, a second
+# copy is refused; then one real flow by keyboard, a new item and a new borrower, and the files
+# they leave; File > Exit > Yes ends it.
 source "$(dirname "$0")/lib.sh"
 smoke_setup "$1"
 
 start_app
+CONF=$XDG_CONFIG_HOME/Quillory/Quillory.conf
+grep -q '^\[Paths\]' "$CONF" || fail "no section Paths in the settings: $(cat "$CONF")"
+for folder in profiles stats loaned; do
+    [[ -d $PROG/$folder ]] && grep -qx "$folder=$PROG/$folder/" "$CONF" ||
+        fail "folder $folder not made beside the program or not in the settings: $(cat "$CONF")"
+done
+# A second copy says so and ends; the first keeps running.
+(cd "$WORK" && exec "$PROG/quillory") >"$WORK/second.log" 2>&1 &
+SECOND=$!
+keys_to "$(until_ok window -)" Return || fail "the second copy showed no message"
+wait "$SECOND" || fail "the second copy did not end cleanly"
+kill -0 "$APP_PID" || fail "the first copy ended too"
 
 # File > New Item: title, the offered language, a price, Enter saves; No closes the dialog.
 keys_to "$MAIN" alt+f i
@@ -32,9 +46,7 @@ type_to "$PROFILE" "555-0100"
 keys_to "$PROFILE" Tab
 type_to "$PROFILE" "-"
 keys_to "$PROFILE" Return
-# The question has the main window's title: the other window of that name.
-ASK=$(until_ok eval 'xdotool search --onlyvisible --name "^Quillory! QD$" | grep -vx "$MAIN"') ||
-    fail "no 'Create another new user?' question"
+ASK=$(until_ok window -) || fail "no 'Create another new user?' question"
 keys_to "$ASK" alt+n
 wait_no_window "^New Profile$" || fail "the new profile dialog stayed open after No"
 
