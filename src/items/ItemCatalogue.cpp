@@ -205,9 +205,10 @@ TitleNameProblem titleNameProblem(const QString& title) {
         }
         return list;
     }();
-    if (devices.contains(name, Qt::CaseInsensitive))
+    if (name.size() <= 4 && devices.contains(name, Qt::CaseInsensitive))
         return TitleNameProblem::DeviceName;
-    if (QFile::encodeName(name).size() > kMaxFileNameBytes)
+    // A character takes at most three bytes in the name: a short one need not be encoded.
+    if (name.size() * 3 > kMaxFileNameBytes && QFile::encodeName(name).size() > kMaxFileNameBytes)
         return TitleNameProblem::TooLong;
     return TitleNameProblem::None;
 }

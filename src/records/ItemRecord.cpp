@@ -1,17 +1,31 @@
 #include "records/ItemRecord.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace quillory::records {
 
 bool isReplacedInFileName(QChar c) {
-    static const QString replaced = QStringLiteral("!@#$%^&*()-+=\\/|.?~`><{}[]:;");
-    return replaced.contains(c);
+    // Every one is ASCII: a table of the 128, asked once per character of every title.
+    static const std::array<bool, 128> replaced = [] {
+        std::array<bool, 128> table{};
+        for (const char r : std::string_view("!@#$%^&*()-+=\\/|.?~`><{}[]:;"))
+            table[size_t(r)] = true;
+        return table;
+    }();
+    return c.unicode() < 128 && replaced[c.unicode()];
 }
 
 QString itemFileName(const QString& title) {
+    // Most titles have none of the characters: they share the title's text, not a copy.
+    const auto first = std::find_if(title.cbegin(), title.cend(), isReplacedInFileName);
+    if (first == title.cend())
+        return title;
     QString name = title;
-    for (QChar& c : name) {
-        if (isReplacedInFileName(c))
-            c = QLatin1Char('_');
+    for (auto c = name.begin() + (first - title.cbegin()); c != name.end(); ++c) {
+        if (isReplacedInFileName(*c))
+            *c = QLatin1Char('_');
     }
     return name;
 }
@@ -23,7 +37,7 @@ QString normalisePrice(const QString& price) {
 }
 
 QString normaliseLanguage(const QString& language) {
-    if (language.isEmpty())
+    if (language.isEmpty() || (language[0] >= u'A' && language[0] <= u'Z'))
         return language;
     // toUpper of the one character: "ß" would grow to "SS", so keep it as typed then.
     const QString first = language.left(1).toUpper();

@@ -36,6 +36,10 @@ struct ParseState {
     QString decode(const char* data, size_t size) {
         if (encoding == CsvEncoding::Windows1252)
             return records::Cp1252::decode(QByteArrayView(data, qsizetype(size)));
+        // Plain ASCII, by far the most common field, reads the same in both encodings and
+        // cannot be invalid.
+        if (std::all_of(data, data + size, [](char c) { return uchar(c) < 0x80; }))
+            return QString::fromLatin1(data, qsizetype(size));
         utf8.resetState();
         QString text = utf8.decode(QByteArrayView(data, qsizetype(size)));
         if (utf8.hasError())
@@ -58,6 +62,7 @@ void onRowEnd(int, void* state) {
         s->table.rows.push_back(std::move(s->current));
     }
     s->current = CsvRow{};
+    s->current.fields.reserve(s->table.header.size());
     s->atRowStart = true;
 }
 } // namespace

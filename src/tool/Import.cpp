@@ -98,6 +98,7 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
     }
     const QSet<QString> existing = recordKeys(folders.stats);
     QHash<QString, qsizetype> taken; // case-folded file name -> line of the row that takes it
+    taken.reserve(qsizetype(table.rows.size()));
     plan.rows.reserve(table.rows.size());
     for (const CsvRow& row : table.rows) {
         ImportRow out;
