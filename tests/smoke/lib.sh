@@ -19,7 +19,8 @@ smoke_setup() {
     local binary=$1 n screens=0
     shift
     WORK=$(mktemp -d /tmp/quillory-smoke.XXXXXX)
-    trap smoke_teardown EXIT
+    # At the end, whatever happened: the program, the window managers and the server go.
+    trap 'kill ${APP_PID:-} ${WM_PIDS:-} ${XVFB_PID:-} 2>/dev/null; wait; rm -rf "$WORK"' EXIT
     export HOME=$WORK/home XDG_CONFIG_HOME=$WORK/home/.config XDG_RUNTIME_DIR=$WORK/runtime
     PROG=$WORK/program
     mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$PROG"
@@ -40,12 +41,8 @@ smoke_setup() {
     until_ok test -e "$WORK/wm$((screens - 1))" || fail "openbox did not start"
 }
 
-smoke_teardown() {
-    # shellcheck disable=SC2086
-    kill ${APP_PID:-} ${WM_PIDS:-} ${XVFB_PID:-} 2>/dev/null || true
-    wait 2>/dev/null || true
-    rm -rf "$WORK"
-}
+# record FILE LINE...: a record in the program's folders, its lines ended with CR LF.
+record() { mkdir -p "$(dirname "$PROG/$1")" && printf '%s\r\n' "${@:2}" >"$PROG/$1"; }
 
 # Prints the id of the last visible window whose title matches (fails when none).
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -n 1 | grep .; }

@@ -6,11 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 smoke_setup "$1" -screen 0 1024x768x24 -screen 1 640x480x24
 
-record() { # record FILE LINE... : Windows-1252 lines ended with CR LF
-    local file=$PROG/$1
-    shift
-    mkdir -p "$(dirname "$file")" && printf '%s\r\n' "$@" >"$file"
-}
 long80=$(printf 'A%.0s' {1..80})
 long248=$(printf 'B%.0s' {1..248})
 record "stats/$long80" "$long80" Monday Available English "\$1" N.A. N.A.

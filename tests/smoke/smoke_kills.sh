@@ -5,11 +5,11 @@
 source "$(dirname "$0")/lib.sh"
 smoke_setup "$1"
 SHIM=$2 TOOL=$3
-mkdir -p "$PROG/stats" "$PROG/profiles" "$PROG/loaned"
-printf '%s\r\n' Dune Monday Available English '$1' N.A. N.A. >"$PROG/stats/Dune"
+mkdir -p "$PROG/loaned"
+record stats/Dune Dune Monday Available English '$1' N.A. N.A.
 # As a return leaves them, so that the lend and the return after it make the same two states.
-printf '%s\r\n' 1234567A Ann 555 - " 0 " >"$PROG/profiles/1234567A"
-printf '\r\n' >"$PROG/profiles/1234567A.lst"
+record profiles/1234567A 1234567A Ann 555 - " 0 "
+record profiles/1234567A.lst ""
 state() { (cd "$PROG" && find stats profiles loaned -type f | sort | xargs -d '\n' md5sum); }
 # Starts the program, set to kill itself at the step given (if any); check finds nothing.
 run() {
