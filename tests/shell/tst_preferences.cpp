@@ -1,11 +1,6 @@
 // The Preferences dialog, and what every dialog's form shares: the Tab order, whole-text
 // selection and the message box that shows every text as it stands.
-#include "borrowers/EditProfileDialog.h"
-#include "borrowers/NewProfileDialog.h"
-#include "items/EditItemDialog.h"
-#include "items/NewItemDialog.h"
 #include "platform/QtPlatform.h"
-#include "settings/PreferencesDialog.h"
 #include "support/MainWindowHarness.h"
 
 #include <QDir>
@@ -43,8 +38,8 @@ struct Prefs {
         for (int i = 0; i < 3; ++i)
             setText(kFields[i], other(i), d);
     }
-    QStringList fields() const {
-        return {text("txtLoaned", d), text("txtProfiles", d), text("txtStats", d)};
+    QString fields() const {
+        return text("txtLoaned", d) + "|" + text("txtProfiles", d) + "|" + text("txtStats", d);
     }
     QString stored(int i) const { return h.fake.settings->value(kFields[i].mid(3).toLower()); }
     bool settingsKept() const { return TestFolders::readBytes(h.fake.settingsFile()) == settings; }
@@ -54,23 +49,16 @@ struct Prefs {
     QByteArray settings;
 };
 
-std::unique_ptr<QDialog> makeDialog(const QString& which, MainWindowHarness& h) {
-    QWidget* parent = h.window.get();
-    if (which == "frmNewItemDetail")
-        return std::make_unique<NewItemDialog>(*h.window, parent);
-    if (which == "frmEditItemDetail")
-        return std::make_unique<EditItemDialog>(*h.window, h.folders().itemPath("Dune"),
-                                                records::ItemRecord{"Dune", "d", "Available",
-                                                                    "English", "$1", "N.A.", "Ace",
-                                                                    std::nullopt},
-                                                parent);
-    if (which == "frmNewProfile")
-        return std::make_unique<NewProfileDialog>(*h.window, parent);
-    if (which == "frmEditProfile")
-        return std::make_unique<EditProfileDialog>(
-            *h.window, "1000000A",
-            records::ProfileRecord{"1000000A", "Ann Lee", "555 0101", "-", "0"}, parent);
-    return std::make_unique<PreferencesDialog>(*h.window, parent);
+// A dialog opened by its menu item over a started main window with an item and a borrower
+// selected.
+QWidget* openByMenu(MainWindowHarness& h, const QString& action, const QString& dialog) {
+    h.writeStats("Dune", rec::item("Dune"));
+    h.writeProfile(rec::kId, rec::profile());
+    h.window->RefreshStatistics();
+    pick("filStats", "Dune");
+    pick("filProfiles", rec::kId);
+    trigger(action);
+    return h.window->openWindow(dialog);
 }
 } // namespace
 
@@ -117,44 +105,30 @@ private Q_SLOTS:
         QCOMPARE(p.h.window->folders().stats, switched ? p.other(2) + "/" : inUse.stats);
         QCOMPARE(p.d && p.d->isVisible(), !switched);
         if (p.d) // each field ends in the separator
-            QCOMPARE(p.fields(),
-                     (QStringList{p.other(0) + "/", p.other(1) + "/", p.other(2) + "/"}));
+            QCOMPARE(p.fields(), p.other(0) + "/|" + p.other(1) + "/|" + p.other(2) + "/");
         QCOMPARE(p.h.window->isEnabled(), button == "cmdOK");
         if (switched) // the lists follow at once
             QCOMPARE(child<FolderList>("filStats")->names(), QStringList{"A"});
     }
 
-    void defaults_data() {
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("OK") << true;
-        QTest::newRow("Cancel") << false;
-    }
-    void defaults() {
-        QFETCH(bool, ok);
+    // Each Browse fills its own field (a cancelled picker gives the file-system root); Default
+    // fills all three once confirmed; nothing is stored.
+    void buttonsFillTheFields() {
         Prefs p;
-        setText("txtProfiles", "/typed/", p.d);
-        p.h.messages().answer(ok ? MsgAnswer::Ok : MsgAnswer::Cancel);
-        click("cmdDefault", p.d);
-        QCOMPARE(p.h.messages().texts(), QStringList{"Reset all settings to default?"});
-        const QString base = p.h.dir.programFolder();
-        QCOMPARE(p.fields()[1], ok ? base + "/profiles/" : "/typed/");
-        QCOMPARE(p.fields()[2], base + "/stats/");
-        QVERIFY(p.settingsKept());
-    }
-
-    // Each Browse fills its own field; a cancelled picker gives the file-system root.
-    void browse() {
-        Prefs p;
-        QStringList expected = p.fields();
-        for (int i = 0; i < 4; ++i) {
-            const QString answer = i < 3 ? QString("/srv/%1").arg(i) : QString();
-            expected[i % 3] = i < 3 ? answer : "/";
-            if (!answer.isEmpty())
-                p.h.fake.folderPicker.answers.enqueue(answer);
-            click(QString("cmdBrowse%1").arg(i % 3 + 1), p.d);
-            QCOMPARE(p.fields(), expected);
-        }
+        for (int i = 0; i < 3; ++i)
+            p.h.fake.folderPicker.answers.enqueue(QString("/srv/%1").arg(i));
+        for (int i = 1; i <= 4; ++i)
+            click(QString("cmdBrowse%1").arg(i > 3 ? 2 : i), p.d);
         QCOMPARE(p.h.fake.folderPicker.prompts, QStringList(4, QString()));
+        QCOMPARE(p.fields(), QString("/srv/0|/|/srv/2"));
+        p.h.messages().answer(MsgAnswer::Cancel).answer(MsgAnswer::Ok);
+        click("cmdDefault", p.d);
+        QCOMPARE(p.fields(), QString("/srv/0|/|/srv/2"));
+        click("cmdDefault", p.d);
+        QCOMPARE(p.h.messages().texts(), QStringList(2, "Reset all settings to default?"));
+        const QString base = p.h.dir.programFolder();
+        QCOMPARE(p.fields(), base + "/loaned/|" + base + "/profiles/|" + base + "/stats/");
+        QVERIFY(p.settingsKept());
     }
 
     // However it closes without OK, the main window comes back and nothing is stored.
@@ -185,34 +159,41 @@ private Q_SLOTS:
     }
 
     void tabOrder_data() {
+        QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("order");
-        QTest::newRow("new item") << "frmNewItemDetail"
+        QTest::newRow("new item") << "mnuFile_NewItem"
+                                  << "frmNewItemDetail"
                                   << QString("txtItemTitle txtItemLanguage txtItemPrice "
                                              "txtItemSerialNum txtItemPublisher cmdSave cmdClose");
-        QTest::newRow("edit item") << "frmEditItemDetail"
+        QTest::newRow("edit item") << "mnuEdit_EditItemDetails"
+                                   << "frmEditItemDetail"
                                    << QString("txtItemLanguage txtItemPrice txtItemSerialNum "
                                               "txtItemPublisher cmdSaveEdit cmdClose");
         QTest::newRow("new profile")
+            << "mnuFile_NewProfile"
             << "frmNewProfile" << QString("cmdGenerate txtName txtHome txtCell cmdOK cmdCancel");
         QTest::newRow("edit profile")
+            << "mnuEdit_EditProfile"
             << "frmEditProfile" << QString("txtName txtHome txtCell cmdOK cmdCancel");
         QTest::newRow("preferences")
+            << "mnuFile_Preferences"
             << "frmPreferences"
             << QString("txtLoaned cmdBrowse1 txtProfiles cmdBrowse2 txtStats cmdBrowse3 "
                        "cmdDefault cmdOK cmdCancel cmdApply");
     }
     // The widgets Tab visits, from the dialog's first until it comes round again.
     void tabOrder() {
+        QFETCH(QString, action);
         QFETCH(QString, dialog);
         QFETCH(QString, order);
-        MainWindowHarness h;
-        const std::unique_ptr<QDialog> d = makeDialog(dialog, h);
-        QWidget* const first = child(order.section(' ', 0, 0), d.get());
+        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
+        QWidget* d = openByMenu(h, action, dialog);
+        QWidget* const first = child(order.section(' ', 0, 0), d);
         QStringList names;
         QWidget* w = first;
         do {
-            if (w->focusPolicy() & Qt::TabFocus && w->window() == d.get())
+            if (w->focusPolicy() & Qt::TabFocus && w->window() == d)
                 names << w->objectName();
             w = w->nextInFocusChain();
         } while (w != first && names.size() < 50);
@@ -223,11 +204,10 @@ private Q_SLOTS:
     // and the field that took the focus has its whole text selected.
     void selectionFollowsTheFocus() {
         MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-        const std::unique_ptr<QDialog> d = makeDialog("frmEditProfile", h);
-        d->show();
-        QVERIFY(QTest::qWaitForWindowActive(d.get()));
-        auto* home = child<QLineEdit>("txtHome", d.get());
-        auto* cell = child<QLineEdit>("txtCell", d.get());
+        QWidget* d = openByMenu(h, "mnuEdit_EditProfile", "frmEditProfile");
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        auto* home = child<QLineEdit>("txtHome", d);
+        auto* cell = child<QLineEdit>("txtCell", d);
         QTest::mouseClick(home, Qt::LeftButton, {}, QPoint(3, 3));
         QTRY_COMPARE(home->selectedText(), home->text());
         cell->setFocus(Qt::OtherFocusReason);
