@@ -40,6 +40,9 @@ const QByteArray kManifest =
     "version=\"6.0.0.0\" processorArchitecture=\"X86\" publicKeyToken=\"6595b64144ccf1df\" "
     "language=\"*\" /> "
     "</dependentAssembly> </dependency> </assembly>\r\n";
+void setting(const char* name, const QByteArray& file, const QString& key, const QString& value) {
+    QTest::newRow(name) << file << key << value;
+}
 } // namespace
 
 class TestPlatform : public QObject {
@@ -52,26 +55,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value"); // "?" when the key is absent
-        const QString s = "/data/s/", stats = "stats", absent = "?";
-        QTest::newRow("capitalised key") << QByteArray("[Paths]\nStats=/data/s/\n") << stats << s;
-        QTest::newRow("upper section and key")
-            << QByteArray("[PATHS]\nPROFILES=/data/p/\n") << "Profiles" << QString("/data/p/");
-        QTest::newRow("lower section") << QByteArray("[paths]\nloaned=/l/\n") << "Loaned"
-                                       << "/l/";
-        QTest::newRow("comma") << QByteArray("[Paths]\nstats=/a,b/\n") << stats << "/a,b/";
-        QTest::newRow("semicolon") << QByteArray("[Paths]\nstats=/a;b/\n") << stats << "/a;b/";
-        QTest::newRow("quotes, hash, trailing blank")
-            << QByteArray("[Paths]\nstats=\"/x\" #y \n") << stats << "\"/x\" #y ";
-        QTest::newRow("non-ASCII") << QByteArray("[Paths]\nstats=/donn\xc3\xa9"
-                                                 "es/\n")
-                                   << stats << QStringLiteral("/données/");
-        QTest::newRow("CR LF, blanks around names")
-            << QByteArray("[ Paths ]\r\n  Stats  =  /data/s/\r\n") << stats << s;
-        QTest::newRow("the first of two")
-            << QByteArray("[Paths]\nStats=/data/s/\n[paths]\nstats=/x/\n") << stats << s;
-        QTest::newRow("comment") << QByteArray("[Paths]\n;stats=/no/\n#stats=/no/\n") << stats
-                                 << absent;
-        QTest::newRow("other section") << QByteArray("[Other]\nstats=/no/\n") << stats << absent;
+        const QString s = "/data/s/";
+        setting("capitalised key", "[Paths]\nStats=/data/s/\n", "stats", s);
+        setting("upper section and key", "[PATHS]\nPROFILES=/data/p/\n", "Profiles", "/data/p/");
+        setting("lower section", "[paths]\nloaned=/l/\n", "Loaned", "/l/");
+        setting("comma", "[Paths]\nstats=/a,b/\n", "stats", "/a,b/");
+        setting("semicolon", "[Paths]\nstats=/a;b/\n", "stats", "/a;b/");
+        setting("quotes, hash, trailing blank", "[Paths]\nstats=\"/x\" #y \n", "stats",
+                "\"/x\" #y ");
+        setting("non-ASCII",
+                "[Paths]\nstats=/donn\xc3\xa9"
+                "es/\n",
+                "stats", QStringLiteral("/données/"));
+        setting("CR LF, blanks around names", "[ Paths ]\r\n  Stats  =  /data/s/\r\n", "stats", s);
+        setting("the first of two", "[Paths]\nStats=/data/s/\n[paths]\nstats=/x/\n", "stats", s);
+        setting("comment", "[Paths]\n;stats=/no/\n#stats=/no/\n", "stats", "?");
+        setting("other section", "[Other]\nstats=/no/\n", "stats", "?");
     }
     void handWrittenSettings() {
         QFETCH(QByteArray, file);
@@ -297,24 +296,11 @@ private Q_SLOTS:
         QCOMPARE(restarts, 3);
     }
 
-    void manifestPath_data() {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("exe");
-        QTest::addColumn<QString>("path");
-        const QString quillory = "quillory", manifest = "/opt/quillory/quillory.exe.manifest";
-        QTest::newRow("folder") << "/opt/quillory" << quillory << manifest;
-        QTest::newRow("folder ending in a separator") << "/opt/quillory/" << quillory << manifest;
-        QTest::newRow("file-system root") << "/" << quillory << "/quillory.exe.manifest";
-        QTest::newRow("extension dropped")
-            << "/srv" << QString("lend.exe") << "/srv/lend.exe.manifest";
-        QTest::newRow("only the last extension dropped")
-            << "/srv" << QString("my.lend.exe") << "/srv/my.lend.exe.manifest";
-    }
+    // Beside the executable, named after it without its last extension.
     void manifestPath() {
-        QFETCH(QString, folder);
-        QFETCH(QString, exe);
-        QFETCH(QString, path);
-        QCOMPARE(Manifest::path(folder, exe), path);
+        QCOMPARE(Manifest::path("/opt/quillory", "quillory"),
+                 "/opt/quillory/quillory.exe.manifest");
+        QCOMPARE(Manifest::path("/", "my.lend.exe"), QString("/my.lend.exe.manifest"));
     }
 
     // A manifest there is left alone; a missing one is written and a restart asked for, or

@@ -12,25 +12,4 @@ MainWindowHarness::MainWindowHarness(int options) : fake(dir.programFolder()) {
         window->show();
 }
 
-MainWindowHarness::~MainWindowHarness() {
-    // Windows the test left open go with the main window; no "End current session?" here.
-    window.reset();
-}
-
-bool MainWindowHarness::start() {
-    return window->start();
-}
-
-void MainWindowHarness::writeStats(const QString& name, const QStringList& lines) const {
-    TestFolders::writeBytes(folders().stats + name, TestFolders::crlf(lines));
-}
-
-void MainWindowHarness::writeProfile(const QString& name, const QStringList& lines) const {
-    TestFolders::writeBytes(folders().profiles + name, TestFolders::crlf(lines));
-}
-
-void MainWindowHarness::writeLoaned(const QString& name, const QStringList& lines) const {
-    TestFolders::writeBytes(folders().loaned + name, TestFolders::crlf(lines));
-}
-
 } // namespace quillory::test

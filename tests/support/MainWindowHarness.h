@@ -5,25 +5,21 @@
 #include "support/TestFolders.h"
 #include "support/Widgets.h"
 
-#include <QApplication>
-#include <QWidget>
 #include <memory>
 
 namespace quillory::test {
 
-// The real main window over temporary folders and platform doubles.
-// Typical use:
-//   MainWindowHarness h;            // folders made, window started, no message expected
-//   h.messages().answer(MsgAnswer::Yes);
-//   click("cmdDeleteItem");
+// The real main window over temporary folders and platform doubles: by default the folders are
+// made and the window started, with no message expected.
 class MainWindowHarness {
 public:
     enum Option { MakeFolders = 1, Start = 2, Show = 4, Default = MakeFolders | Start };
     explicit MainWindowHarness(int options = Default);
-    ~MainWindowHarness();
+    // Windows the test left open go with the main window; no "End current session?" here.
+    ~MainWindowHarness() { window.reset(); }
 
     // Runs the start-up sequence (when the constructor did not); returns its result.
-    bool start();
+    bool start() { return window->start(); }
 
     TestFolders dir;
     FakePlatform fake;
@@ -31,16 +27,21 @@ public:
 
     ScriptedMessages& messages() { return fake.messages; }
     Folders folders() const { return dir.folders(); }
-
     // A control by its object name, in the main window or any window it owns; null when none.
     template <class T> T* find(const QString& name) const {
         return findControl<T>(name, window.get());
     }
 
     // Writes a record file (lines ended with CR LF, Windows-1252) into a folder.
-    void writeStats(const QString& name, const QStringList& lines) const;
-    void writeProfile(const QString& name, const QStringList& lines) const;
-    void writeLoaned(const QString& name, const QStringList& lines) const;
+    void writeStats(const QString& name, const QStringList& lines) const {
+        TestFolders::writeBytes(folders().stats + name, TestFolders::crlf(lines));
+    }
+    void writeProfile(const QString& name, const QStringList& lines) const {
+        TestFolders::writeBytes(folders().profiles + name, TestFolders::crlf(lines));
+    }
+    void writeLoaned(const QString& name, const QStringList& lines) const {
+        TestFolders::writeBytes(folders().loaned + name, TestFolders::crlf(lines));
+    }
 };
 
 } // namespace quillory::test

@@ -15,23 +15,11 @@ MsgAnswer ScriptedMessages::show(const Message& message) {
     shown.append(message);
     if (!answers.isEmpty())
         return answers.dequeue();
-    const QByteArray what =
-        "unexpected message box: [" + message.title.toUtf8() + "] " + message.text.toUtf8();
-    QTest::qFail(what.constData(), __FILE__, __LINE__);
-    switch (message.buttons) {
-    case MsgButtons::Ok:
-        return MsgAnswer::Ok;
-    case MsgButtons::OkCancel:
-        return MsgAnswer::Cancel;
-    case MsgButtons::YesNo:
-        return MsgAnswer::No;
-    }
-    return MsgAnswer::Ok;
-}
-
-ScriptedMessages& ScriptedMessages::answer(MsgAnswer a) {
-    answers.enqueue(a);
-    return *this;
+    QTest::qFail(qPrintable("unexpected message box: [" + message.title + "] " + message.text),
+                 __FILE__, __LINE__);
+    return message.buttons == MsgButtons::Ok         ? MsgAnswer::Ok
+           : message.buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel
+                                                     : MsgAnswer::No;
 }
 
 QStringList ScriptedMessages::texts() const {
@@ -39,11 +27,6 @@ QStringList ScriptedMessages::texts() const {
     for (const Message& m : shown)
         list.append(m.text);
     return list;
-}
-
-void ScriptedMessages::clear() {
-    shown.clear();
-    answers.clear();
 }
 
 } // namespace quillory::test

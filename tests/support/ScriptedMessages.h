@@ -17,7 +17,10 @@ public:
     MsgAnswer show(const Message& message) override;
 
     // Queues the answer to the next box.
-    ScriptedMessages& answer(MsgAnswer a);
+    ScriptedMessages& answer(MsgAnswer a) {
+        answers.enqueue(a);
+        return *this;
+    }
     ScriptedMessages& answerOk() { return answer(MsgAnswer::Ok); }
 
     QList<Message> shown;
@@ -25,7 +28,7 @@ public:
     // Texts of the boxes shown, in order.
     QStringList texts() const;
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().text; }
-    void clear();
+    void clear() { shown.clear(), answers.clear(); }
 };
 
 } // namespace quillory::test
