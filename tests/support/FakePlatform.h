@@ -40,7 +40,10 @@ class ScriptedFolderPicker : public FolderPicker {
 public:
     QQueue<QString> answers;
     QStringList prompts;
-    QString pickFolder(const QString& prompt) override;
+    QString pickFolder(const QString& prompt) override {
+        prompts.append(prompt);
+        return answers.isEmpty() ? QStringLiteral("/") : answers.dequeue();
+    }
 };
 
 class FixedMemory : public MemoryStatus {
@@ -71,8 +74,13 @@ class FakePlatform {
     QTemporaryDir m_private; // first: the settings file and the lock live in it
 
 public:
-    explicit FakePlatform(const QString& programFolder);
-    ~FakePlatform();
+    explicit FakePlatform(const QString& programFolder)
+        : settings(std::make_unique<QtSettingsStore>(settingsFile())),
+          instance(std::make_unique<LockFileInstanceGuard>(lockFile())),
+          platform{messages, *settings,    *instance, screen,    locks,
+                   app,      folderPicker, memory,    osVersion, help} {
+        app.folder = programFolder;
+    }
 
     ScriptedMessages messages;
     std::unique_ptr<QtSettingsStore> settings;
@@ -86,11 +94,8 @@ public:
     RecordingHelpViewer help;
     Platform platform;
 
-    QString settingsFile() const;
-    QString lockFile() const;
-
-private:
-    static Platform makePlatform(FakePlatform& self);
+    QString settingsFile() const { return m_private.filePath(QStringLiteral("Quillory.conf")); }
+    QString lockFile() const { return m_private.filePath(QStringLiteral("quillory.lock")); }
 };
 
 } // namespace quillory::test
