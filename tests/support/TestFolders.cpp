@@ -9,8 +9,6 @@
 
 namespace quillory::test {
 
-TestFolders::TestFolders() = default;
-
 Folders TestFolders::foldersIn(const QString& programFolder) {
     const QString base = programFolder + QLatin1Char('/');
     return Folders{base + QStringLiteral("profiles/"), base + QStringLiteral("stats/"),
@@ -31,9 +29,7 @@ void TestFolders::writeBytes(const QString& path, const QByteArray& bytes) {
 
 QByteArray TestFolders::readBytes(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void TestFolders::put(const QString& path, const QByteArray& bytes) {
@@ -73,11 +69,6 @@ QByteArray TestFolders::crlf(const QStringList& lines) {
         out += encoded + "\r\n";
     }
     return out;
-}
-
-QStringList TestFolders::entries(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 Files TestFolders::filesUnder(const QString& root) {

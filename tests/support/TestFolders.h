@@ -16,7 +16,6 @@ using Files = QMap<QString, QByteArray>;
 // A temporary program folder with the three data folders beside it.
 class TestFolders {
 public:
-    TestFolders();
     QString root() const { return m_dir.path(); }
     // The program's folder (no trailing separator).
     QString programFolder() const { return m_dir.path(); }
@@ -36,8 +35,6 @@ public:
     static QByteArray bytesOrNull(const QString& path);
     // Lines encoded in Windows-1252, each ended with CR LF.
     static QByteArray crlf(const QStringList& lines);
-    // Every entry of a folder, hidden ones included: temporary files left behind show here.
-    static QStringList entries(const QString& folder);
     // Every file below root, hidden ones included, with its bytes; a link stands for itself and
     // a file too large to be a record by its size, so a 200 MB test file is not read.
     static Files filesUnder(const QString& root);
