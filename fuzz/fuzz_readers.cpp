@@ -162,17 +162,9 @@ void loanRecord(const QByteArray& bytes) {
     const QStringList fields = loan.value().record.toLines();
     for (int i = 0; i < kLoanLines; ++i)
         FUZZ_CHECK(fields.at(i) == raw.value(i));
-    // Written anew, the record reads back the same.
-    const QString out = scratch(QStringLiteral("Out"));
-    if (loan.ok()) {
-        FUZZ_CHECK(writeLoan(out, loan.value().record).ok());
-        const Result<LoanFile> back = readLoan(out);
-        FUZZ_CHECK(back.ok() && back.value().lineCount == kLoanLines &&
-                   back.value().record.toLines() == fields);
-    }
     // The same bytes as an item record: a repair needs its 12 lines and otherwise writes nothing.
-    put(QStringLiteral("Out"), "old\r\n");
-    const QString date = QStringLiteral("Saturday, December 05, 2026");
+    const QString out = put(QStringLiteral("Out"), "old\r\n"),
+                  date = QStringLiteral("Saturday, December 05, 2026");
     const Result<LoanRecord> repaired = repairLoanFromItem(out, path, date);
     if (raw.size() < kItemOnLoanLines) {
         FUZZ_CHECK(repaired.error().code == FileError::TooShort && bytesOf(out) == "old\r\n");
@@ -207,10 +199,6 @@ void loanList(const QByteArray& bytes) {
     FUZZ_CHECK(removeFromLoanList(path, title).ok());
     QByteArray expected;
     FUZZ_CHECK(RecordFile::encodeLines(kept, expected) && bytesOf(path) == expected);
-    // Lending the title again puts it back at the end.
-    FUZZ_CHECK(appendToLoanList(path, title).ok());
-    if (!title.isEmpty())
-        FUZZ_CHECK(readLoanList(path).value() == others.mid(0, kLoanListKept) << title);
     // A missing list is reported and not created by a return.
     QFile::remove(path);
     FUZZ_CHECK(removeFromLoanList(path, title).error().code == FileError::Missing);

@@ -42,16 +42,14 @@ for target in "${targets[@]}"; do
         -artifact_prefix="$build/fuzz-artifacts/$target-" "$work" "$seeds" >"$log" 2>&1
     rc=$?
     set -e
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
+    result=ok
     if [[ $rc -ne 0 ]] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|expectation failed' "$log"; then
-        failed+=("$target")
+        result=FAILED failed+=("$target")
         echo "FAILED: $target (exit $rc); log: $log"
         grep -E 'ERROR:|runtime error:|expectation failed|SUMMARY:|Test unit written' "$log" | head -20 || true
-        summary+=("$(printf '%-22s %12s %10s  FAILED' "$target" "${runs:-?}" "${speed:-?}")")
-    else
-        summary+=("$(printf '%-22s %12s %10s  ok' "$target" "${runs:-?}" "${speed:-?}")")
     fi
+    stat() { sed -n "s/^stat::$1: *//p" "$log" | tail -1; }
+    summary+=("$(printf '%-22s %12s %10s  %s' "$target" "$(stat number_of_executed_units)" "$(stat average_exec_per_sec)" $result)")
 done
 
 printf '%-22s %12s %10s  %s\n' target executions exec/s result
