@@ -16,27 +16,17 @@ const QString kLoanDate = "Friday, November 20, 2026";
 const QString kTitle = "Gone with the Wind (2nd ed.)";
 const QString kName = "Gone with the Wind _2nd ed__";
 
-QStringList available(const QString& title) {
-    return {title, "Monday, May 04, 2026", "Available", "English", "$12.50", "SN-1", "Pan"};
-}
-
 // Started and shown over two items and two borrowers; when `lent`, the first item is on loan to
 // 4821937Q, who then has `count` items out.
 struct Library {
     explicit Library(bool lent, const QString& count = "0")
         : h(MainWindowHarness::Default | MainWindowHarness::Show) {
-        QStringList item = available(kTitle);
-        if (lent)
-            item.replace(2, "ON LOAN"), item << "4821937Q"
-                                             << "Ann Lee"
-                                             << "555 0101"
-                                             << "-" << count;
-        h.writeStats(kName, item);
-        h.writeStats("Emma", available("Emma"));
-        h.writeProfile("4821937Q", {"4821937Q", "Ann Lee", "555 0101", "-", count});
-        h.writeProfile("1234567B", {"1234567B", "Bea", "555 0102", "-", "0"});
+        h.writeStats(kName, lent ? rec::lentItem(kTitle, count) : rec::item(kTitle));
+        h.writeStats("Emma", rec::item("Emma"));
+        h.writeProfile(rec::kId, rec::profile(rec::kId, count));
+        h.writeProfile("1234567B", rec::profile("1234567B", "0", "Bea"));
         if (lent) {
-            h.writeLoaned(kName, {kTitle, kLoanDate, "$12.50", "4821937Q", "Ann Lee"});
+            h.writeLoaned(kName, rec::loan(kTitle, kLoanDate));
             h.writeProfile("4821937Q.lst", {"Emma", "", kTitle});
         }
         h.window->RefreshStatistics();
@@ -127,7 +117,7 @@ void TestLendingWindows::borrowDialog() {
     click("cmdBorrow", d);
     QCOMPARE(l.h.messages().lastText(), QString("Item Emma successfully loaned out."));
     QCOMPARE(TestFolders::readBytes(l.h.folders().itemPath(kName)),
-             TestFolders::crlf(available(kTitle)));
+             TestFolders::crlf(rec::item(kTitle)));
 }
 
 void TestLendingWindows::returnRefused_data() {
@@ -135,7 +125,7 @@ void TestLendingWindows::returnRefused_data() {
     QTest::addColumn<QString>("borrower");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<QString>("note");
-    const QByteArray full = TestFolders::crlf({kTitle, kLoanDate, "$12.50", "4821937Q", "Ann Lee"});
+    const QByteArray full = TestFolders::crlf(rec::loan(kTitle, kLoanDate));
     QTest::newRow("wrong borrower")
         << full << "1234567B" << QStringList{} << "Incorrect Profile ID for loaned item!";
     QTest::newRow("empty record")
