@@ -82,6 +82,18 @@ CsvWriter::CsvWriter(CsvEncoding encoding, bool byteOrderMark) : m_encoding(enco
 }
 
 void CsvWriter::appendField(const QString& field) {
+    // Plain ASCII with nothing to quote, most fields of a library, is its own bytes in both
+    // encodings: straight into the buffer, with no encoded copy.
+    const auto plain = [](QChar c) {
+        return c.unicode() < 0x80 && c != u',' && c != u'"' && c != u'\r' && c != u'\n';
+    };
+    if (std::all_of(field.cbegin(), field.cend(), plain)) {
+        const qsizetype at = m_bytes.size();
+        m_bytes.resize(at + field.size());
+        std::transform(field.cbegin(), field.cend(), m_bytes.data() + at,
+                       [](QChar c) { return char(c.unicode()); });
+        return;
+    }
     m_encoded.clear();
     if (m_encoding == CsvEncoding::Utf8)
         m_encoded = field.toUtf8();
