@@ -23,7 +23,6 @@ private Q_SLOTS:
     void startUp_data() {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("first start") << "nothing" << QStringList{};
         QTest::newRow("folders there") << "folders" << QStringList{};
         // Stored in another letter case, somewhere gone: made again, never overwritten.
         QTest::newRow("stored folder gone")
@@ -71,8 +70,6 @@ private Q_SLOTS:
         QCOMPARE(h.fake.settings->value("stats"), stats);
         for (const QString& path : {f.profiles, stats, f.loaned})
             QVERIFY2(QDir(path).exists(), qPrintable(path));
-        const QByteArray ini = TestFolders::readBytes(h.fake.settingsFile());
-        QVERIFY2(ini.contains(("\nloaned=" + f.loaned + "\n").toUtf8()), ini.constData());
     }
 
     // Both sides at least 800 x 600; exactly that size is shown maximised.
@@ -98,9 +95,7 @@ private Q_SLOTS:
             QCOMPARE(m.text, QString("Quillory! QD is optimized for screen resolutions of\r800 x "
                                      "600. Please set screen resolution to 800x600!\r This "
                                      "program will now terminate. Sorry!"));
-            QCOMPARE(m.icon, MsgIcon::Exclamation);
-            QVERIFY2(h.fake.settings->value("stats").isEmpty(),
-                     "nothing set up before the refusal");
+            QVERIFY2(h.fake.settings->value("stats").isEmpty(), "nothing set up before");
             return;
         }
         QCOMPARE(bool(h.window->windowState() & Qt::WindowMaximized), outcome == "maximized");
@@ -154,22 +149,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("window");
         QTest::addColumn<bool>("disablesMain");
-        const struct {
-            const char *action, *window;
-            bool disablesMain;
-        } rows[] = {{"mnuFile_NewItem", "frmNewItemDetail", false},
-                    {"mnuFile_NewProfile", "frmNewProfile", false},
-                    {"mnuFile_Preferences", "frmPreferences", true},
-                    {"mnuEdit_BorrowItem", "frmBorrow", false},
-                    {"mnuPop_BorrowItem", "frmBorrow", false},
-                    {"mnuEdit_EditItemDetails", "frmEditItemDetail", false},
-                    {"mnuPop_EditItem", "frmEditItemDetail", false},
-                    {"mnuEdit_ItemList", "frmItemList", false},
-                    {"mnuHelp_VersionHistory", "frmVersionHistory", true},
-                    {"mnuHelp_MemoryInfo", "frmMemory", true},
-                    {"mnuHelp_About", "frmAbout", true}};
-        for (const auto& r : rows)
-            QTest::newRow(r.action) << r.action << r.window << r.disablesMain;
+        for (const char* row :
+             {"mnuFile_NewItem frmNewItemDetail", "mnuFile_NewProfile frmNewProfile",
+              "mnuFile_Preferences frmPreferences", "mnuEdit_BorrowItem frmBorrow",
+              "mnuPop_BorrowItem frmBorrow", "mnuEdit_EditItemDetails frmEditItemDetail",
+              "mnuPop_EditItem frmEditItemDetail", "mnuEdit_ItemList frmItemList",
+              "mnuHelp_VersionHistory frmVersionHistory", "mnuHelp_MemoryInfo frmMemory",
+              "mnuHelp_About frmAbout"}) {
+            const QStringList r = QString(row).split(' ');
+            const bool disables =
+                QStringList{"frmPreferences", "frmVersionHistory", "frmMemory", "frmAbout"}
+                    .contains(r[1]);
+            QTest::newRow(row) << r[0] << r[1] << disables;
+        }
     }
     void menuOpensItsWindow() {
         QFETCH(QString, action);
@@ -222,7 +214,6 @@ private Q_SLOTS:
         h.fake.locks.lockState = LockState{false, true};
         tick("tmrClock");
         QCOMPARE(text("staPanelNum") + "|" + text("staPanelCaps"), QString("|CAPS"));
-        QCOMPARE(h.window->helpFile(), h.dir.programFolder() + "/QYHelp3.chm");
     }
 
     void shutdown_data() {
@@ -257,12 +248,7 @@ private Q_SLOTS:
             trigger(how);
         else
             h.window->close();
-        if (how != "disabled") {
-            const Message question = h.messages().shown.value(0);
-            QCOMPARE(question.text + "|" + question.title,
-                     QString("End current session?|Quillory!"));
-            QCOMPARE(question.buttons, MsgButtons::YesNo);
-        }
+        QCOMPARE(h.messages().texts().join(""), how == "disabled" ? "" : "End current session?");
         if (yes) {
             QTRY_COMPARE(closed, (QStringList{"second", "first"}));
             QVERIFY(!h.window->isVisible());
