@@ -58,9 +58,6 @@ private Q_SLOTS:
         QTest::newRow("blanks kept")
             << none << " Ann Lee " << dash << CreateResult::Created
             << QByteArray("4821937Q\r\n Ann Lee \r\n555 0101\r\n-\r\n0\r\n");
-        QTest::newRow("code page")
-            << none << QStringLiteral("Zoë Ørsted") << "0170 5551234" << CreateResult::Created
-            << QByteArray("4821937Q\r\nZo\xEB \xD8rsted\r\n555 0101\r\n0170 5551234\r\n0\r\n");
         QTest::newRow("taken") << kId << ann << dash << CreateResult::Clash << QByteArray();
         QTest::newRow("taken in other case")
             << kId.toLower() << ann << dash << CreateResult::Clash << QByteArray();
