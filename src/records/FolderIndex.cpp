@@ -92,50 +92,18 @@ FolderIndex::~FolderIndex() {
         registry().erase(it);
 }
 
-namespace {
-inline char16_t folded(char16_t c) {
-    // Most names are ASCII: fold those without a table look-up.
-    if (c < 0x80)
-        return char16_t(unsigned(c - u'A') < 26u ? c + 32 : c);
-    return QChar::toCaseFolded(c);
-}
-} // namespace
-
-int FolderIndex::compareIgnoringCase(QStringView a, QStringView b) {
-    const qsizetype n = std::min(a.size(), b.size());
-    const char16_t* pa = a.utf16();
-    const char16_t* pb = b.utf16();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (pa[i] == pb[i])
-            continue;
-        const int diff = int(folded(pa[i])) - int(folded(pb[i]));
-        if (diff != 0)
-            return diff;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool FolderIndex::lessThan(QStringView a, QStringView b) {
-    const int c = compareIgnoringCase(a, b);
-    return c != 0 ? c < 0 : a.compare(b) < 0;
-}
-
 qsizetype FolderIndex::firstWithPrefix(QStringView text) const {
     // Every name starting with the text (case ignored) sorts at or right after it.
-    const auto it = std::lower_bound(
-        m_names.cbegin(), m_names.cend(), text,
-        [](const QString& a, QStringView b) { return compareIgnoringCase(a, b) < 0; });
-    if (it == m_names.cend() || it->size() < text.size() ||
-        compareIgnoringCase(QStringView(*it).first(text.size()), text) != 0)
+    const qsizetype row = m_names.firstNotBelowIgnoringCase(text);
+    if (row == m_names.size() || m_names.at(row).size() < text.size() ||
+        NameTable::compareIgnoringCase(m_names.at(row).first(text.size()), text) != 0)
         return -1;
-    return it - m_names.cbegin();
+    return row;
 }
 
 qsizetype FolderIndex::rowOf(QStringView name) const {
-    const auto it =
-        std::lower_bound(m_names.cbegin(), m_names.cend(), name,
-                         [](const QString& a, QStringView b) { return lessThan(a, b); });
-    return it != m_names.cend() && *it == name ? it - m_names.cbegin() : -1;
+    const qsizetype row = m_names.rowFor(name);
+    return row < m_names.size() && m_names.at(row) == name ? row : -1;
 }
 
 qsizetype FolderIndex::rowIgnoringCase(QStringView name) const {
@@ -163,7 +131,7 @@ bool FolderIndex::updateCheaply() {
 
 void FolderIndex::readAll() {
     Q_EMIT aboutToReset();
-    m_names = QStringList(); // the old names go before the new ones come
+    m_names.clear(); // the old names go before the new ones come
     m_read = true;
     m_found = false;
 #ifdef Q_OS_UNIX
@@ -213,8 +181,13 @@ void FolderIndex::readAll() {
                 regular =
                     lstat((m_nativeFolder + name).constData(), &file) == 0 && S_ISREG(file.st_mode);
             }
-            if (regular)
-                m_names.append(FileNames::decode(QByteArrayView(name, qsizetype(strlen(name)))));
+            if (!regular)
+                continue;
+            const QByteArrayView bytes(name, qsizetype(std::strlen(name)));
+            if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+                m_names.appendAscii(bytes.data(), bytes.size());
+            else
+                m_names.append(FileNames::decode(bytes));
         }
         closedir(dir);
     }
@@ -230,8 +203,7 @@ void FolderIndex::readAll() {
         }
     }
 #endif
-    std::sort(m_names.begin(), m_names.end(),
-              [](const QString& a, const QString& b) { return lessThan(a, b); });
+    m_names.sort();
     Q_EMIT wasReset();
 }
 
@@ -288,18 +260,15 @@ void FolderIndex::reconcile(const QByteArray& rawName) {
     const bool regular =
         lstat((m_nativeFolder + rawName).constData(), &st) == 0 && S_ISREG(st.st_mode);
     const QString name = FileNames::decode(rawName);
-    const auto it =
-        std::lower_bound(m_names.begin(), m_names.end(), name,
-                         [](const QString& a, const QString& b) { return lessThan(a, b); });
-    const int row = int(it - m_names.begin());
-    const bool listed = it != m_names.end() && *it == name;
+    const int row = int(m_names.rowFor(name));
+    const bool listed = row < m_names.size() && m_names.at(row) == name;
     if (regular && !listed) {
         Q_EMIT aboutToInsert(row);
         m_names.insert(row, name);
         Q_EMIT inserted();
     } else if (!regular && listed) {
         Q_EMIT aboutToRemove(row);
-        m_names.removeAt(row);
+        m_names.remove(row);
         Q_EMIT removed();
     }
 #else

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "records/NameTable.h"
+
 #include <QObject>
 #include <QStringList>
 #include <memory>
@@ -36,21 +38,17 @@ public:
     bool updateCheaply();
     bool found() const { return m_found; }
 
-    const QStringList& names() const { return m_names; }
     qsizetype count() const { return m_names.size(); }
+    // The name of a row; valid until the names next change.
+    QStringView nameAt(qsizetype row) const { return m_names.at(row); }
+    // A copy of every name, for a caller that goes through them all once.
+    QStringList names() const { return m_names.toList(); }
     // Row of the first name starting with the text, case ignored; -1 when none.
     qsizetype firstWithPrefix(QStringView text) const;
     // Row of exactly this name; -1 when it is not listed.
     qsizetype rowOf(QStringView name) const;
     // Row of a name equal to this one without regard to case; -1 when none.
     qsizetype rowIgnoringCase(QStringView name) const;
-
-    // Compares ignoring case, one UTF-16 unit at a time (simple case folding): a prefix ignoring
-    // case sorts right before every name it starts.
-    static int compareIgnoringCase(QStringView a, QStringView b);
-    // The order of the list: case ignored, then exact, so equal names in other cases keep one
-    // order from one listing to the next.
-    static bool lessThan(QStringView a, QStringView b);
 
 Q_SIGNALS:
     void aboutToReset();
@@ -69,7 +67,7 @@ private:
 
     QString m_folder;
     QByteArray m_nativeFolder; // with a trailing separator
-    QStringList m_names;
+    NameTable m_names;
     bool m_found = false;
     bool m_read = false;
     // Change reports: a descriptor and the folder's watch, or -1 where there are none.

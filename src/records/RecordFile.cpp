@@ -185,12 +185,11 @@ bool RecordFile::exists(const QString& path) {
     const std::shared_ptr<FolderIndex> index = FolderIndex::of(folder);
     if (!index->updateCheaply() && !index->update())
         return false;
-    const QStringList& names = index->names();
     for (qsizetype row = index->rowIgnoringCase(name);
-         row >= 0 && row < names.size() &&
-         FolderIndex::compareIgnoringCase(names.at(row), name) == 0;
+         row >= 0 && row < index->count() &&
+         NameTable::compareIgnoringCase(index->nameAt(row), name) == 0;
          ++row) {
-        if (isPlainFile(FileNames::encodePath(folder + names.at(row))))
+        if (isPlainFile(FileNames::encodePath(folder + index->nameAt(row).toString())))
             return true;
     }
     return false;

@@ -8,6 +8,7 @@ target_sources(quillory_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/Leftovers.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoanList.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LoanRecord.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NameTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Paths.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ProfileRecord.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RecordChange.cpp

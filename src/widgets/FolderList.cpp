@@ -15,7 +15,7 @@ QVariant FolderListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || !m_index || index.row() >= m_index->count())
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return m_index->names().at(index.row());
+        return m_index->nameAt(index.row()).toString();
     return {};
 }
 
@@ -39,7 +39,8 @@ void FolderListModel::setIndex(std::shared_ptr<records::FolderIndex> index) {
 }
 
 QString FolderListModel::nameAt(int row) const {
-    return m_index && row >= 0 && row < m_index->count() ? m_index->names().at(row) : QString();
+    return m_index && row >= 0 && row < m_index->count() ? m_index->nameAt(row).toString()
+                                                         : QString();
 }
 
 int FolderListModel::firstWithPrefix(const QString& text) const {

@@ -1,0 +1,148 @@
+#include "records/NameTable.h"
+
+#include <QChar>
+#include <algorithm>
+
+namespace quillory::records {
+
+namespace {
+
+inline char16_t folded(char16_t c) {
+    // Most names are ASCII: fold those without a table look-up.
+    if (c < 0x80)
+        return char16_t(unsigned(c - u'A') < 26u ? c + 32 : c);
+    return QChar::toCaseFolded(c);
+}
+
+// The first 16 folded units of a name, four to a word with the first unit highest, so that
+// comparing the words in turn orders as comparing the folded names does. A name never holds a
+// zero unit, so the zeros after a short name sort it before every longer name it starts.
+struct SortKey {
+    quint64 word[4];
+    quint32 row;
+};
+
+SortKey keyOf(QStringView name, quint32 row) {
+    SortKey key{{0, 0, 0, 0}, row};
+    const qsizetype n = std::min<qsizetype>(name.size(), 16);
+    const char16_t* p = name.utf16();
+    for (qsizetype i = 0; i < n; ++i)
+        key.word[i >> 2] |= quint64(folded(p[i])) << (48 - 16 * (i & 3));
+    return key;
+}
+
+} // namespace
+
+int NameTable::compareIgnoringCase(QStringView a, QStringView b) {
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (pa[i] == pb[i])
+            continue;
+        const int diff = int(folded(pa[i])) - int(folded(pb[i]));
+        if (diff != 0)
+            return diff;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool NameTable::lessThan(QStringView a, QStringView b) {
+    const int c = compareIgnoringCase(a, b);
+    return c != 0 ? c < 0 : a.compare(b) < 0;
+}
+
+template <typename T> void NameTable::makeRoom(std::vector<T>& v, size_t more) {
+    if (v.capacity() - v.size() < more)
+        v.reserve(v.size() + more + std::max<size_t>(v.size() / 16, 256));
+}
+
+QStringList NameTable::toList() const {
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype row = 0; row < size(); ++row)
+        names.append(at(row).toString());
+    return names;
+}
+
+void NameTable::clear() {
+    std::vector<char16_t>().swap(m_text);
+    std::vector<Row>().swap(m_rows);
+    m_unused = 0;
+}
+
+void NameTable::appendAscii(const char* bytes, qsizetype size) {
+    m_rows.push_back({quint32(m_text.size()), quint32(size)});
+    m_text.insert(m_text.end(), bytes, bytes + size);
+}
+
+void NameTable::append(QStringView name) {
+    m_rows.push_back({quint32(m_text.size()), quint32(name.size())});
+    m_text.insert(m_text.end(), name.utf16(), name.utf16() + name.size());
+}
+
+void NameTable::sort() {
+    std::vector<SortKey> keys;
+    keys.reserve(m_rows.size());
+    for (size_t row = 0; row < m_rows.size(); ++row)
+        keys.push_back(keyOf(at(qsizetype(row)), quint32(row)));
+    std::sort(keys.begin(), keys.end(), [this](const SortKey& a, const SortKey& b) {
+        for (int i = 0; i < 4; ++i) {
+            if (a.word[i] != b.word[i])
+                return a.word[i] < b.word[i];
+        }
+        return lessThan(at(a.row), at(b.row)); // longer names, or names equal but for case
+    });
+    std::vector<Row> rows;
+    rows.reserve(m_rows.size());
+    for (const SortKey& key : keys)
+        rows.push_back(m_rows[key.row]);
+    std::vector<SortKey>().swap(keys);
+    m_rows.swap(rows);
+    std::vector<Row>().swap(rows);
+    layOut();
+}
+
+void NameTable::layOut() {
+    std::vector<char16_t> text;
+    text.reserve(m_text.size() - m_unused);
+    for (Row& r : m_rows) {
+        const auto from = m_text.cbegin() + r.at;
+        r.at = quint32(text.size());
+        text.insert(text.end(), from, from + r.size);
+    }
+    m_text.swap(text);
+    m_unused = 0;
+}
+
+qsizetype NameTable::rowFor(QStringView name) const {
+    const auto it =
+        std::lower_bound(m_rows.cbegin(), m_rows.cend(), name, [this](const Row& r, QStringView n) {
+            return lessThan(QStringView(m_text.data() + r.at, qsizetype(r.size)), n);
+        });
+    return it - m_rows.cbegin();
+}
+
+qsizetype NameTable::firstNotBelowIgnoringCase(QStringView text) const {
+    const auto it =
+        std::lower_bound(m_rows.cbegin(), m_rows.cend(), text, [this](const Row& r, QStringView t) {
+            return compareIgnoringCase(QStringView(m_text.data() + r.at, qsizetype(r.size)), t) < 0;
+        });
+    return it - m_rows.cbegin();
+}
+
+void NameTable::insert(qsizetype row, QStringView name) {
+    makeRoom(m_text, size_t(name.size()));
+    makeRoom(m_rows, 1);
+    m_rows.insert(m_rows.begin() + row, Row{quint32(m_text.size()), quint32(name.size())});
+    m_text.insert(m_text.end(), name.utf16(), name.utf16() + name.size());
+}
+
+void NameTable::remove(qsizetype row) {
+    m_unused += m_rows[size_t(row)].size;
+    m_rows.erase(m_rows.begin() + row);
+    if (m_unused > 4096 && m_unused > m_text.size() / 2)
+        layOut();
+}
+
+} // namespace quillory::records
