@@ -122,11 +122,12 @@ struct BlockedLibrary {
 // Where a change's writes go in these tests: the system's store, with a stop placed just before
 // one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
 // (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
-// freed by the librarian once the program has said so; with `lasting` it stays.
+// freed by the librarian once the program has said so; with `lasting` it stays. With `madeAnyway`
+// the write at the stop is made and then reported failed (a sync refused after the rename).
 class StopBeforeWrite : public records::RecordStore {
 public:
     StopBeforeWrite(int at, std::function<void(bool)> stop) : m_at(at), m_stop(std::move(stop)) {}
-    bool lasting = false;
+    bool lasting = false, madeAnyway = false;
     records::Result<> put(const QString& path, const QByteArray& bytes) override {
         return around([&] { return RecordStore::put(path, bytes); });
     }
@@ -136,7 +137,10 @@ public:
 
 private:
     template <class Write> records::Result<> around(Write write) {
-        m_stopped |= m_calls++ == m_at;
+        const bool here = m_calls++ == m_at;
+        if (here && madeAnyway)
+            return write(), records::Error(records::FileError::WriteFailed, "Input/output error");
+        m_stopped |= here;
         if (m_stopped)
             m_stop(true);
         const records::Result<> result = write();
@@ -151,7 +155,7 @@ private:
     std::function<void(bool)> m_stop;
 };
 
-enum class Cause { Blocked, RenamedAway, StaysBlocked };
+enum class Cause { Blocked, RenamedAway, StaysBlocked, MadeAnyway };
 
 } // namespace
 
@@ -180,6 +184,8 @@ void TestWriteFailures::eachStepFailing_data() {
         }
         QTest::addRow("%s, write 3, cannot put back", what)
             << returning << 3 << Cause::StaysBlocked;
+        QTest::addRow("%s, write 2, made but reported failed", what)
+            << returning << 2 << Cause::MadeAnyway;
     }
 }
 
@@ -218,6 +224,7 @@ void TestWriteFailures::eachStepFailing() {
             QDir().rename(folder + ".away", folder);
     });
     store.lasting = cause == Cause::StaysBlocked;
+    store.madeAnyway = cause == Cause::MadeAnyway;
     const std::optional<Message> message =
         returning
             ? lending::returnView(lending::returnItem(lib.f, "Dune", kId, kToday, store)).message
@@ -225,7 +232,8 @@ void TestWriteFailures::eachStepFailing() {
     lib.blocker.release();
     QVERIFY(message.has_value());
     QCOMPARE(message->title, QString("Error"));
-    const QString reason = cause == Cause::RenamedAway ? "No such file or directory"
+    const QString reason = cause == Cause::MadeAnyway    ? "Input/output error"
+                           : cause == Cause::RenamedAway ? "No such file or directory"
                            : lib.blocker.mode() == WriteBlocker::Mode::FullDisk
                                ? "No space left on device"
                                : "Permission denied";
