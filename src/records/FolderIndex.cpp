@@ -1,6 +1,7 @@
 #include "records/FolderIndex.h"
 
 #include "records/FileNames.h"
+#include "records/RecordFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -132,6 +133,7 @@ bool FolderIndex::updateCheaply() {
 void FolderIndex::readAll() {
     Q_EMIT aboutToReset();
     m_names.clear(); // the old names go before the new ones come
+    m_leftovers.clear();
     m_read = true;
     m_found = false;
 #ifdef Q_OS_UNIX
@@ -173,8 +175,12 @@ void FolderIndex::readAll() {
         m_found = true;
         while (const dirent* entry = readdir(dir)) {
             const char* name = entry->d_name;
-            if (std::strchr(name, '.'))
-                continue; // hidden files, "." and "..", and every name with an extension
+            const QByteArrayView bytes(name, qsizetype(std::strlen(name)));
+            // Hidden files, "." and "..", and every name with an extension are no records; of
+            // those only the temporaries of killed writes are noted.
+            const bool record = !bytes.contains('.');
+            if (!record && !RecordFile::isLeftoverName(bytes))
+                continue;
             bool regular = entry->d_type == DT_REG;
             if (entry->d_type == DT_UNKNOWN) {
                 struct stat file;
@@ -183,7 +189,10 @@ void FolderIndex::readAll() {
             }
             if (!regular)
                 continue;
-            const QByteArrayView bytes(name, qsizetype(std::strlen(name)));
+            if (!record) {
+                m_leftovers.append(bytes.toByteArray());
+                continue;
+            }
             if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
                 m_names.appendAscii(bytes.data(), bytes.size());
             else

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QStringList>
 #include <memory>
+#include <utility>
 
 namespace quillory::records {
 
@@ -37,6 +38,10 @@ public:
     // (the names may then be out of date).
     bool updateCheaply();
     bool found() const { return m_found; }
+    bool wasRead() const { return m_read; }
+    // The leftover temporaries (RecordFile::isLeftoverName) the last full read passed, by their
+    // bytes; each read's are handed out once.
+    QList<QByteArray> takeLeftovers() { return std::exchange(m_leftovers, {}); }
 
     qsizetype count() const { return m_names.size(); }
     // The name of a row; valid until the names next change.
@@ -68,6 +73,7 @@ private:
     QString m_folder;
     QByteArray m_nativeFolder; // with a trailing separator
     NameTable m_names;
+    QList<QByteArray> m_leftovers;
     bool m_found = false;
     bool m_read = false;
     // Change reports: a descriptor and the folder's watch, or -1 where there are none.

@@ -2,6 +2,7 @@
 
 #include "records/FileNames.h"
 #include "records/FileSync.h"
+#include "records/FolderIndex.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -58,13 +59,12 @@ template <typename F> void forEachLeftover(const QString& folder, F found) {
     QByteArray native = QFile::encodeName(folder);
     if (!native.endsWith('/'))
         native += '/';
-    const QByteArray ours = QFile::encodeName(RecordFile::kTemporaryPrefix);
     DIR* dir = opendir(native.constData());
     if (!dir)
         return;
     while (const dirent* entry = readdir(dir)) {
         const QByteArrayView name(entry->d_name, qsizetype(std::strlen(entry->d_name)));
-        if (!name.startsWith(ours) && !isOlderTemporaryName(name))
+        if (!RecordFile::isLeftoverName(name))
             continue;
         if (isPlainFile(native + name.toByteArray()))
             found(native, name.toByteArray());
@@ -92,9 +92,32 @@ QStringList RecordFile::leftovers(const QString& folder) {
     return names;
 }
 
+bool RecordFile::isLeftoverName(QByteArrayView name) {
+#ifdef Q_OS_UNIX
+    static const QByteArray ours = QFile::encodeName(kTemporaryPrefix);
+    return name.startsWith(ours) || isOlderTemporaryName(name);
+#else
+    return name.startsWith(kTemporaryPrefix.toLatin1());
+#endif
+}
+
 int RecordFile::removeLeftovers(const QString& folder) {
     int removed = 0;
 #ifdef Q_OS_UNIX
+    // The lists' first read of the folder has not happened yet: it is done now and notes the
+    // leftovers on its way, so the folder is read once, not once for them and once for the lists.
+    if (const std::shared_ptr<FolderIndex> index = FolderIndex::find(folder);
+        index && !index->wasRead()) {
+        index->update();
+        QByteArray native = QFile::encodeName(folder);
+        if (!native.endsWith('/'))
+            native += '/';
+        for (const QByteArray& name : index->takeLeftovers())
+            removed += ::unlink((native + name).constData()) == 0 ? 1 : 0;
+        if (removed > 0)
+            syncFolder(folder);
+        return removed;
+    }
     forEachLeftover(folder, [&](const QByteArray& native, const QByteArray& name) {
         removed += ::unlink((native + name).constData()) == 0 ? 1 : 0;
     });

@@ -58,8 +58,11 @@ public:
     static inline const QString kTemporaryPrefix = QStringLiteral(".quillory-tmp-");
     // Temporaries a write that was killed left in the folder, by name.
     static QStringList leftovers(const QString& folder);
-    // Removes them; the number removed.
+    // Removes them; the number removed. A folder that a list is about to show for the first time
+    // is read once for both.
     static int removeLeftovers(const QString& folder);
+    // A temporary's name: ours, or an older run's (the record's name and six random letters).
+    static bool isLeftoverName(QByteArrayView name);
 
     // True when a normal (not hidden) file of that name is in the path's folder, the name
     // compared without regard to letter case: "Dune" and "DUNE" are the same record everywhere.

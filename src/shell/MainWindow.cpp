@@ -160,7 +160,7 @@ bool MainWindow::start() {
                 m_platform.messages.show(FolderSettings::creationWarning(kind));
             });
     }
-    BindFileLists();
+    const auto bound = BindFileLists();
     // A loan or return stopped part-way is finished before any list shows the files.
     if (const std::optional<Message> recovered = lending::recoverAtStart(m_folders))
         m_platform.messages.show(*recovered);
@@ -177,10 +177,15 @@ bool MainWindow::start() {
     return true;
 }
 
-void MainWindow::BindFileLists() {
+std::vector<std::shared_ptr<records::FolderIndex>> MainWindow::BindFileLists() {
     // The lists themselves are read by RefreshStatistics, which start-up runs next.
     FolderSettings::recreateMissing(
         m_folders, [this](const Message& message) { m_platform.messages.show(message); });
+    std::vector<std::shared_ptr<records::FolderIndex>> indexes;
+    for (const QString& folder : {m_folders.stats, m_folders.profiles, m_folders.loaned})
+        if (!folder.isEmpty())
+            indexes.push_back(records::FolderIndex::of(folder));
+    return indexes;
 }
 
 void MainWindow::RefreshStatistics() {

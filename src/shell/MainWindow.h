@@ -1,11 +1,14 @@
 #pragma once
 
+#include "records/FolderIndex.h"
 #include "widgets/MainContext.h"
 
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
+#include <memory>
+#include <vector>
 
 class QLabel;
 class QStatusBar;
@@ -64,7 +67,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void BindFileLists();
+    // The indexes of the three folders, held from before the start-up recovery until the lists
+    // take them, so that the sweep of leftover temporaries reads each folder with the lists.
+    std::vector<std::shared_ptr<records::FolderIndex>> BindFileLists();
     bool CheckResolution();
     void buildStatusBar();
     void wireActions();
