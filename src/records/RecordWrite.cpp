@@ -111,8 +111,7 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes, bool replace,
                             : placeNewFile(temporary.value(), path, &taken, &why);
     if (!ok) {
         QFile::remove(temporary.value());
-        return Error{FileError::WriteFailed,
-                     taken ? QStringLiteral("a file of that name was made meanwhile") : why};
+        return taken ? RecordFile::nameTaken() : Error{FileError::WriteFailed, why};
     }
     if (now && !syncFolder(folder, &why))
         return Error{FileError::WriteFailed, why};
@@ -180,6 +179,10 @@ Result<> RecordFile::writeBytes(const QString& path, const QByteArray& bytes, Sy
     return saveBytes(path, bytes, true, sync);
 }
 
+Error RecordFile::nameTaken() {
+    return Error{FileError::WriteFailed, QStringLiteral("a file of that name was made meanwhile")};
+}
+
 std::vector<Result<>> RecordFile::createAll(const QString& folder,
                                             const std::vector<NewRecord>& records) {
     const QString base = CheckDirName(folder);
@@ -216,8 +219,7 @@ std::vector<Result<>> RecordFile::createAll(const QString& folder,
             continue;
         }
         QFile::remove(temporaries[i]);
-        results[i] = Error{FileError::WriteFailed,
-                           taken ? QStringLiteral("a file of that name was made meanwhile") : why};
+        results[i] = taken ? RecordFile::nameTaken() : Error{FileError::WriteFailed, why};
     }
     QString why;
     if (placed && !syncFolder(dir, &why)) {

@@ -207,19 +207,20 @@ std::vector<ImportWrite> applyImport(const QString& folder, const ImportPlan& pl
     std::vector<const ImportRow*> group;
     const auto writeGroup = [&] {
         std::vector<records::RecordFile::NewRecord> made;
-        for (const ImportRow* row : group) {
+        std::vector<bool> clash(group.size());
+        for (size_t i = 0; i < group.size(); ++i) {
             // The same name in another case is the same record; the exact name is refused by
             // the creation itself, which never replaces a file.
-            if (!existing.contains(row->fileName.toCaseFolded()))
-                made.push_back({row->fileName, row->lines});
+            clash[i] = existing.contains(group[i]->fileName.toCaseFolded());
+            if (!clash[i])
+                made.push_back({group[i]->fileName, group[i]->lines});
         }
         const std::vector<records::Result<>> results = records::RecordFile::createAll(folder, made);
         auto result = results.begin();
-        for (const ImportRow* row : group) {
-            ImportWrite w{row, {}};
-            if (existing.contains(row->fileName.toCaseFolded()))
-                w.result = records::Error{records::FileError::WriteFailed,
-                                          QStringLiteral("a file of that name was made meanwhile")};
+        for (size_t i = 0; i < group.size(); ++i) {
+            ImportWrite w{group[i], {}};
+            if (clash[i])
+                w.result = records::RecordFile::nameTaken();
             else
                 w.result = *result++;
             written.push_back(std::move(w));
