@@ -287,6 +287,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("offered"); // edit and remove, or the item list; "blink" too
         QTest::newRow("0 after a blinking one") << " 0 " << QString("edit");
         QTest::newRow("1") << "1" << QString("list");
+        QTest::newRow("5") << "5" << QString("list");
         QTest::newRow("6") << "6" << QString("list, blink");
         QTest::newRow("count below 0") << "-1 " << QString();
     }
