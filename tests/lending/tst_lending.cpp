@@ -9,11 +9,7 @@ using namespace quillory::lending;
 using namespace quillory::test;
 using namespace quillory::test::rec;
 
-namespace {
-QByteArray crlf(const QStringList& lines) {
-    return TestFolders::crlf(lines);
-}
-} // namespace
+static constexpr auto crlf = &TestFolders::crlf;
 
 class TestLending : public QObject {
     Q_OBJECT
@@ -32,21 +28,20 @@ private Q_SLOTS:
 void TestLending::loanListRemoval_data() {
     QTest::addColumn<QByteArray>("before");
     QTest::addColumn<QByteArray>("after");
+    auto row = [](const char* name, const QByteArray& before, const QByteArray& after) {
+        QTest::newRow(name) << before << after;
+    };
     QStringList many;
     for (int i = 1; i <= 25; ++i)
         many << QStringLiteral("Title %1").arg(i);
-
-    QTest::newRow("only title") << QByteArray("Dune\r\n") << QByteArray("\r\n");
-    QTest::newRow("every copy, old empty lines dropped, order kept")
-        << QByteArray("\r\nEmma\r\nDune\r\n\r\nIvanhoe\r\nDune\r\n")
-        << QByteArray("Emma\r\nIvanhoe\r\n\r\n");
-    QTest::newRow("case and blanks count")
-        << QByteArray("dune\r\nDune \r\nDune\r\n") << QByteArray("dune\r\nDune \r\n\r\n");
-    QTest::newRow("hand-edited line ends")
-        << QByteArray("Emma\nDune\rIvanhoe") << QByteArray("Emma\r\nIvanhoe\r\n\r\n");
-    QTest::newRow("25 titles keep 19") << crlf(many) << crlf(many.mid(0, 19) << "");
-    QTest::newRow("title and empty lines do not count towards 19")
-        << crlf(QStringList{"", "Dune"} + many.mid(0, 20)) << crlf(many.mid(0, 19) << "");
+    row("only title", "Dune\r\n", "\r\n");
+    row("every copy, old empty lines dropped, order kept",
+        "\r\nEmma\r\nDune\r\n\r\nIvanhoe\r\nDune\r\n", "Emma\r\nIvanhoe\r\n\r\n");
+    row("case and blanks count", "dune\r\nDune \r\nDune\r\n", "dune\r\nDune \r\n\r\n");
+    row("hand-edited line ends", "Emma\nDune\rIvanhoe", "Emma\r\nIvanhoe\r\n\r\n");
+    row("25 titles keep 19", crlf(many), crlf(many.mid(0, 19) << ""));
+    row("title and empty lines do not count towards 19",
+        crlf(QStringList{"", "Dune"} + many.mid(0, 20)), crlf(many.mid(0, 19) << ""));
 }
 
 void TestLending::loanListRemoval() {
@@ -69,11 +64,11 @@ void TestLending::lendThenReturnBytes_data() {
     QTest::newRow("first loan") << "Dune"
                                 << "Dune" << QStringList{"0", " 1 ", " 0 "}
                                 << QList<QByteArray>{{}, "Dune\r\n", "\r\n"};
-    QTest::newRow("title unlike its file name, list without last line end")
+    // The loan is appended to the list's old bytes, whatever line ends they have.
+    QTest::newRow("title unlike its file name, LF list without last line end")
         << "Gone with the Wind (2nd ed.)"
         << "Gone with the Wind _2nd ed__" << QStringList{" 2 ", " 3 ", " 2 "}
-        << QList<QByteArray>{"Emma\r\nIvanhoe",
-                             "Emma\r\nIvanhoe\r\nGone with the Wind (2nd ed.)\r\n",
+        << QList<QByteArray>{"Emma\nIvanhoe", "Emma\nIvanhoe\r\nGone with the Wind (2nd ed.)\r\n",
                              "Emma\r\nIvanhoe\r\n\r\n"};
     QTest::newRow("19 may borrow, after an earlier return")
         << QStringLiteral("Café") << QStringLiteral("Café") << QStringList{" 19 ", " 20 ", " 19 "}
@@ -85,9 +80,9 @@ void TestLending::lendThenReturnBytes_data() {
         << QList<QByteArray>{{}, "Dune\r\n", "\r\n"};
     // A name as long as the file system allows is rewritten like any other.
     const QString longest(255, QLatin1Char('L'));
-    QTest::newRow("title of 255 bytes")
+    QTest::newRow("title of 255 bytes, LF list")
         << longest << longest << QStringList{"0", " 1 ", " 0 "}
-        << QList<QByteArray>{{}, longest.toLatin1() + "\r\n", "\r\n"};
+        << QList<QByteArray>{"Emma\n", "Emma\n" + longest.toLatin1() + "\r\n", "Emma\r\n\r\n"};
 }
 
 void TestLending::lendThenReturnBytes() {

@@ -27,8 +27,6 @@ private Q_SLOTS:
     void writesCp1252WithCrLf();
     void read_data();
     void read();
-    void appendKeepsOldBytes_data();
-    void appendKeepsOldBytes();
     void existsIgnoresCaseAndHiddenFiles_data();
     void existsIgnoresCaseAndHiddenFiles();
     void listingFiltersAndSorts();
@@ -63,10 +61,8 @@ void TestRecordFile::writesCp1252WithCrLf() {
     QFETCH(QByteArray, name);
     TestFolders dir;
     const QByteArray raw = QFile::encodeName(dir.root()) + '/' + name;
-    if (name != "Record") // by its bytes, as a folder copied from Windows has it
-        QVERIFY(::close(::open(raw.constData(), O_WRONLY | O_CREAT, 0644)) == 0);
-    if (name == "Old")
-        TestFolders::writeBytes(QFile::decodeName(raw), bytes);
+    if (name != "Record")
+        TestFolders::writeNamed(dir.root(), name, name == "Old" ? bytes : "");
     const QString path = dir.root() + "/" + RecordFile::list(dir.root())->names.value(0, name);
     QCOMPARE(RecordFile::write(path, lines).error().code,
              name == "Old" ? FileError::Unencodable : FileError::None);
@@ -119,37 +115,8 @@ void TestRecordFile::read() {
     QCOMPARE(result.value(), lines); // a short record keeps what it read
 }
 
-void TestRecordFile::appendKeepsOldBytes_data() {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("missing file") << QByteArray() << QByteArray("Dune\r\n");
-    QTest::newRow("one empty line") << QByteArray("\r\n") << QByteArray("\r\nDune\r\n");
-    QTest::newRow("lf file") << QByteArray("Emma\n") << QByteArray("Emma\nDune\r\n");
-    QTest::newRow("no final end") << QByteArray("Emma") << QByteArray("Emma\r\nDune\r\n");
-}
-
-void TestRecordFile::appendKeepsOldBytes() {
-    QFETCH(QByteArray, before);
-    QFETCH(QByteArray, after);
-    TestFolders dir;
-    const QString path = dir.root() + "/4821937Q.lst";
-    if (!before.isEmpty())
-        TestFolders::writeBytes(path, before);
-    QVERIFY(RecordFile::appendLine(path, "Dune").ok());
-    QCOMPARE(TestFolders::readBytes(path), after);
-}
-
-namespace {
-// A name that is not UTF-8: "Café" in Windows-1252, as a folder copied from Windows has it.
-const QByteArray kLegacyName("Caf\xE9");
-
-// Writes a file by its bytes, as another program would.
-void writeRaw(const QString& folder, const QByteArray& name) {
-    const int fd = ::open((QFile::encodeName(folder) + '/' + name).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QVERIFY(fd >= 0 && ::write(fd, "x\r\n", 3) == 3 && ::close(fd) == 0);
-}
-} // namespace
+// A name that is not UTF-8: "Café" in Windows-1252.
+static const QByteArray kLegacyName("Caf\xE9");
 
 void TestRecordFile::existsIgnoresCaseAndHiddenFiles_data() {
     QTest::addColumn<QString>("onDisk");
@@ -200,7 +167,7 @@ void TestRecordFile::existsIgnoresCaseAndHiddenFiles() {
     else if (onDisk.startsWith("removed:"))
         QVERIFY(QFile::remove(root + "/" + onDisk.mid(8)));
     else if (onDisk == "legacy")
-        writeRaw(root, kLegacyName);
+        TestFolders::writeNamed(root, kLegacyName, "x\r\n");
     else
         TestFolders::writeBytes(root + "/" + onDisk, "x\r\n");
     QCOMPARE(CheckExist(root + "/" + asked), exists);
@@ -216,7 +183,7 @@ void TestRecordFile::listingFiltersAndSorts() {
         TestFolders::writeBytes(dir.root() + "/" + name, "x\r\n");
     QDir().mkdir(dir.root() + "/afolder");
     QFile::link(dir.root() + "/beta", dir.root() + "/link");
-    writeRaw(dir.root(), kLegacyName);
+    TestFolders::writeNamed(dir.root(), kLegacyName, "x\r\n");
     const auto listing = RecordFile::list(dir.root());
     QVERIFY(listing.has_value());
     QCOMPARE(listing->names,

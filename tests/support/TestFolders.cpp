@@ -7,6 +7,9 @@
 #include <QDirIterator>
 #include <QFile>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace quillory::test {
 
 Folders TestFolders::foldersIn(const QString& programFolder) {
@@ -25,6 +28,14 @@ void TestFolders::writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+void TestFolders::writeNamed(const QString& folder, const QByteArray& name,
+                             const QByteArray& bytes) {
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) >= 0)
+        ::close(fd);
 }
 
 QByteArray TestFolders::readBytes(const QString& path) {

@@ -26,6 +26,9 @@ public:
 
     static void writeBytes(const QString& path, const QByteArray& bytes);
     static QByteArray readBytes(const QString& path);
+    // Writes a file named by its bytes, as a folder copied from Windows may hold it (some names
+    // do not survive a round trip through QString).
+    static void writeNamed(const QString& folder, const QByteArray& name, const QByteArray& bytes);
     // Writes the bytes, or removes the file for a null array.
     static void put(const QString& path, const QByteArray& bytes);
     // Makes what a test needs at path: "<folder>", "<link>" (to a file outside the folders),
