@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 using namespace quillory;
 using namespace quillory::records;
@@ -75,8 +74,8 @@ void recordLines(const QByteArray& bytes) {
     FUZZ_CHECK(RecordFile::write(path, lines).ok() && bytesOf(path) == encoded);
 }
 
-// The item record reader for the item panel (7 lines) and the on-loan readers (12 lines), and
-// the rewrites lending and returning make of whatever it read.
+// The item record reader for the item panel (7 lines) and the on-loan readers (12 lines); what
+// lending and returning write back is the byte-exact lending tables' business.
 void itemRecord(const QByteArray& bytes) {
     const QString path = put(QStringLiteral("Dune"), bytes);
     const QStringList raw = linesOf(path);
@@ -93,28 +92,9 @@ void itemRecord(const QByteArray& bytes) {
         FUZZ_CHECK(r.toLines() == raw.mid(0, r.borrower ? kItemOnLoanLines : kItemLines));
         FUZZ_CHECK(r.isAvailable() == (raw.at(2) == kAvailable));
     }
-    if (raw.size() < kItemLines)
-        return;
-    // Lent, the record reads back as written; returned, it is the first seven lines again with
-    // the status Available.
-    ItemRecord item = readItem(path, kItemLines).value();
-    item.status = kOnLoan;
-    item.borrower = BorrowerBlock{QStringLiteral("4821937Q"), item.title, item.price,
-                                  QStringLiteral("-"), QStringLiteral(" 1 ")};
-    const QString out = scratch(QStringLiteral("Out"));
-    FUZZ_CHECK(writeItem(out, item).ok());
-    const Result<ItemRecord> lent = readItem(out, kItemOnLoanLines);
-    FUZZ_CHECK(lent.ok() && lent.value().toLines() == item.toLines() &&
-               !lent.value().isAvailable());
-    item.status = kAvailable;
-    item.borrower.reset();
-    FUZZ_CHECK(writeItem(out, item).ok());
-    QStringList expected = raw.mid(0, kItemLines);
-    expected[2] = kAvailable;
-    FUZZ_CHECK(linesOf(out) == expected);
 }
 
-// The profile record reader, the loan count in it, and the count rewrites of lending and return.
+// The profile record reader and the loan count in it.
 void profileRecord(const QByteArray& bytes) {
     const QString path = put(QStringLiteral("4821937Q"), bytes);
     const QStringList raw = linesOf(path);
@@ -133,20 +113,6 @@ void profileRecord(const QByteArray& bytes) {
         return;
     }
     FUZZ_CHECK(profile.ok() && profile.value().toLines() == raw.mid(0, kProfileLines));
-    // Lending and return write the neighbouring counts; each reads back as the number written.
-    const qint64 count = *profile.value().loanCountValue();
-    for (const int step : {+1, -1}) {
-        if (count ==
-            (step > 0 ? std::numeric_limits<qint64>::max() : std::numeric_limits<qint64>::min()))
-            continue;
-        ProfileRecord next = profile.value();
-        next.loanCount = numericPrintForm(count + step);
-        const QString out = scratch(QStringLiteral("Out"));
-        FUZZ_CHECK(writeProfile(out, next).ok());
-        const Result<ProfileRecord> back = readProfile(out);
-        FUZZ_CHECK(back.ok() && back.value().loanCountValue() == count + step);
-        FUZZ_CHECK(back.value().toLines().mid(0, 4) == raw.mid(0, 4));
-    }
 }
 
 // The loan record reader, and the repair that rebuilds a loan record from an item record (the
@@ -174,9 +140,6 @@ void loanRecord(const QByteArray& bytes) {
         FUZZ_CHECK(back.value().record.toLines() ==
                    (QStringList{raw.at(0), date, raw.at(4), raw.at(7), raw.at(8)}));
     }
-    // A deleted record is gone, and deleting it again says so.
-    FUZZ_CHECK(deleteLoan(out).ok() && !QFile::exists(out));
-    FUZZ_CHECK(deleteLoan(out).error().code == FileError::Missing);
 }
 
 // The borrower's loan list: its reader, the rewrite without a returned title, and the append.
@@ -199,10 +162,6 @@ void loanList(const QByteArray& bytes) {
     FUZZ_CHECK(removeFromLoanList(path, title).ok());
     QByteArray expected;
     FUZZ_CHECK(RecordFile::encodeLines(kept, expected) && bytesOf(path) == expected);
-    // A missing list is reported and not created by a return.
-    QFile::remove(path);
-    FUZZ_CHECK(removeFromLoanList(path, title).error().code == FileError::Missing);
-    FUZZ_CHECK(!QFile::exists(path));
 }
 
 // The settings store's values as start-up reads them from a settings file that may have been
