@@ -284,60 +284,43 @@ void TestWriteFailures::everyWriterReports() {
     QCOMPARE(store.value("Stats"), f.stats);
     const Files before = lib.files();
 
-    using Report = std::pair<bool, QString>; // reported as failed, the text shown
-    auto file = [](const records::Result<>& w) {
-        return Report{w.error().code == records::FileError::WriteFailed,
-                      records::errorText(w.error())};
+    bool failed = false; // and the text shown
+    QString report;
+    auto shown = [&](bool refused, const QString& text) { failed = refused, report = text; };
+    auto file = [&](const records::Error& e) {
+        shown(e.code == records::FileError::WriteFailed, records::errorText(e));
     };
-    const std::map<QString, std::function<Report()>> writers{
-        {"new item",
-         [&] {
-             const auto o = items::createItem(f, kToday, fields, locale);
-             return Report{o.kind == items::CreateOutcome::Kind::Failed, o.message.text};
-         }},
-        {"edit item",
-         [&] {
-             const auto o =
-                 items::saveItemEdit(f.itemPath("Ivanhoe"), "Ivanhoe", kToday, fields, locale);
-             return Report{o.kind == items::EditOutcome::Kind::Failed, o.message.text};
-         }},
-        {"new profile",
-         [&] {
-             const auto o = borrowers::createProfile(f, "7654321Z", person);
-             return Report{o.result == borrowers::CreateResult::WriteFailed, o.message.text};
-         }},
-        {"edit profile",
-         [&] {
-             const auto o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
-             return Report{o.result == borrowers::EditResult::WriteFailed, o.message.text};
-         }},
-        {"append", [&] { return file(records::appendToLoanList(f.loanListPath(kId), "Dune")); }},
-        {"rewrite list",
-         [&] { return file(records::removeFromLoanList(f.loanListPath(kId), "Emma")); }},
-        {"repair",
-         [&] {
-             const auto r =
-                 records::repairLoanFromItem(f.loanPath("Dune"), f.itemPath("Dune"), kToday);
-             return Report{r.error().code == records::FileError::WriteFailed,
-                           records::errorText(r.error())};
-         }},
-        {"settings",
-         [&] {
-             const Folders next{f.profiles, f.profiles, f.loaned};
-             return Report{PreferencesLogic::checkAndStore(store, next).storeFailed,
-                           PreferencesLogic::storeFailedMessage().text};
-         }},
-        {"remove item",
-         [&] {
-             const std::optional<Message> m = items::removeItem(f.itemPath("Ivanhoe"));
-             return Report{m.has_value(), m ? m->text : QString()};
-         }},
-        {"remove profile", [&] {
-             const auto o = borrowers::removeProfile(f, kIdle);
-             return Report{o.error.code == records::FileError::RemoveFailed, o.message.text};
-         }}};
     lib.blocker.block(op.startsWith("remove"));
-    const auto [failed, report] = writers.at(op)();
+    if (op == "new item") {
+        const auto o = items::createItem(f, kToday, fields, locale);
+        shown(o.kind == items::CreateOutcome::Kind::Failed, o.message.text);
+    } else if (op == "edit item") {
+        const auto o =
+            items::saveItemEdit(f.itemPath("Ivanhoe"), "Ivanhoe", kToday, fields, locale);
+        shown(o.kind == items::EditOutcome::Kind::Failed, o.message.text);
+    } else if (op == "new profile") {
+        const auto o = borrowers::createProfile(f, "7654321Z", person);
+        shown(o.result == borrowers::CreateResult::WriteFailed, o.message.text);
+    } else if (op == "edit profile") {
+        const auto o = borrowers::saveProfileEdit(f, kIdle, kIdle, person);
+        shown(o.result == borrowers::EditResult::WriteFailed, o.message.text);
+    } else if (op == "append") {
+        file(records::appendToLoanList(f.loanListPath(kId), "Dune").error());
+    } else if (op == "rewrite list") {
+        file(records::removeFromLoanList(f.loanListPath(kId), "Emma").error());
+    } else if (op == "repair") {
+        file(records::repairLoanFromItem(f.loanPath("Dune"), f.itemPath("Dune"), kToday).error());
+    } else if (op == "settings") {
+        shown(
+            PreferencesLogic::checkAndStore(store, {f.profiles, f.profiles, f.loaned}).storeFailed,
+            PreferencesLogic::storeFailedMessage().text);
+    } else if (op == "remove item") {
+        const std::optional<Message> m = items::removeItem(f.itemPath("Ivanhoe"));
+        shown(m.has_value(), m.value_or(Message{}).text);
+    } else {
+        const auto o = borrowers::removeProfile(f, kIdle);
+        shown(o.error.code == records::FileError::RemoveFailed, o.message.text);
+    }
     lib.blocker.release();
     QVERIFY2(failed && !report.trimmed().isEmpty(), "the failure is reported");
     QCOMPARE(TestFolders::changed(before, lib.files()), QStringList());
