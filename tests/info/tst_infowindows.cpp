@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTextBrowser>
@@ -182,39 +181,6 @@ private Q_SLOTS:
         QVERIFY(child<QTimer>("tmrScroll", w)->isActive());
         tick("tmrScroll");
         QVERIFY(credits->y() < top);
-    }
-
-    // By its button, Escape or Enter (the frame's close control is in the main window's test).
-    void closingEnablesTheMainWindow_data() {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("how");
-        const QList<QStringList> windows{
-            {"mnuHelp_MemoryInfo", "frmMemory", "cmdCloseMem"},
-            {"mnuHelp_VersionHistory", "frmVersionHistory", "cmdClose"},
-            {"mnuHelp_About", "frmAbout", "cmdOK"}};
-        for (const QStringList& w : windows)
-            for (const QString& how : {w[2], QString("Escape"), QString("Enter")})
-                QTest::addRow("%s, %s", qPrintable(w[1]), qPrintable(how)) << w[0] << w[1] << how;
-    }
-    void closingEnablesTheMainWindow() {
-        QFETCH(QString, action);
-        QFETCH(QString, window);
-        QFETCH(QString, how);
-        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-        TestFolders::writeBytes(h.dir.programFolder() + "/VersionHistory.txt", "notes\r\n");
-        trigger(action);
-        QPointer<QWidget> w = h.window->openWindow(window);
-        QVERIFY(!h.window->isEnabled() && w->isEnabled());
-        auto* timer = findControl<QTimer>("Timer1", w);
-        if (how.startsWith("cmd"))
-            click(how, w);
-        else // Enter presses the default button
-            QTest::keyClick(w, how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
-        QVERIFY2(!timer || !timer->isActive(), "the refresh stops with the window");
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY2(!w || !w->isVisible(), "the window is closed");
-        QVERIFY(h.window->isEnabled());
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QDir>
+#include <QPointer>
 #include <QSignalSpy>
 
 using namespace quillory;
@@ -146,48 +147,84 @@ private Q_SLOTS:
         QVERIFY(!QDir(folder).exists());
     }
 
+    // Each window by its menu item: the main window disabled while one that disables it is
+    // open, even minimised; the controls Tab visits in turn; closed by its button, Escape, Enter
+    // (its default button) or the frame.
     void menuOpensItsWindow_data() {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("window");
-        QTest::addColumn<bool>("disablesMain");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("order"); // from the first control Tab visits, when checked
         for (const char* row :
-             {"mnuFile_NewItem frmNewItemDetail", "mnuFile_NewProfile frmNewProfile",
-              "mnuFile_Preferences frmPreferences", "mnuEdit_BorrowItem frmBorrow",
-              "mnuPop_BorrowItem frmBorrow", "mnuEdit_EditItemDetails frmEditItemDetail",
-              "mnuPop_EditItem frmEditItemDetail", "mnuEdit_ItemList frmItemList",
-              "mnuHelp_VersionHistory frmVersionHistory", "mnuHelp_MemoryInfo frmMemory",
-              "mnuHelp_About frmAbout"}) {
+             {"mnuFile_NewItem frmNewItemDetail frame txtItemTitle txtItemLanguage txtItemPrice "
+              "txtItemSerialNum txtItemPublisher cmdSave cmdClose",
+              "mnuFile_NewProfile frmNewProfile frame cmdGenerate txtName txtHome txtCell cmdOK "
+              "cmdCancel",
+              "mnuEdit_EditProfile frmEditProfile frame txtName txtHome txtCell cmdOK cmdCancel",
+              "mnuFile_Preferences frmPreferences frame txtLoaned cmdBrowse1 txtProfiles "
+              "cmdBrowse2 "
+              "txtStats cmdBrowse3 cmdDefault cmdOK cmdCancel cmdApply",
+              "mnuEdit_EditItemDetails frmEditItemDetail frame txtItemLanguage txtItemPrice "
+              "txtItemSerialNum txtItemPublisher cmdSaveEdit cmdClose",
+              "mnuPop_EditItem frmEditItemDetail frame", "mnuEdit_BorrowItem frmBorrow frame",
+              "mnuPop_BorrowItem frmBorrow frame", "mnuEdit_ItemList frmItemList frame",
+              "mnuHelp_VersionHistory frmVersionHistory cmdClose",
+              "mnuHelp_MemoryInfo frmMemory cmdCloseMem", "mnuHelp_About frmAbout cmdOK"}) {
             const QStringList r = QString(row).split(' ');
-            const bool disables =
-                QStringList{"frmPreferences", "frmVersionHistory", "frmMemory", "frmAbout"}
-                    .contains(r[1]);
-            QTest::newRow(row) << r[0] << r[1] << disables;
+            const QStringList ways =
+                r[2] == "frame" ? QStringList{} : QStringList{"Escape", "Enter", "frame"};
+            for (const QString& how : ways + QStringList{r[2]})
+                QTest::addRow("%s, %s", qPrintable(r[0]), qPrintable(how))
+                    << r[0] << r[1] << how << r.mid(3).join(' ');
         }
     }
     void menuOpensItsWindow() {
         QFETCH(QString, action);
         QFETCH(QString, window);
-        QFETCH(bool, disablesMain);
+        QFETCH(QString, how);
+        QFETCH(QString, order);
+        const bool disablesMain =
+            QStringList{"frmPreferences", "frmVersionHistory", "frmMemory", "frmAbout"}.contains(
+                window);
         MainWindowHarness h;
         TestFolders::writeBytes(h.dir.programFolder() + "/VersionHistory.txt", "notes\r\n");
         h.writeStats("Dune", rec::item("Dune"));
         h.writeProfile("1234567A", rec::profile("1234567A", "1"));
         h.writeProfile("1234567A.lst", {"Emma"});
+        h.writeProfile("7654321B", rec::profile("7654321B"));
         h.window->RefreshStatistics();
         child<FolderList>("filStats")->selectName("Dune");
-        child<FolderList>("filProfiles")->selectName("1234567A");
+        child<FolderList>("filProfiles")
+            ->selectName(action.contains("Profile") ? "7654321B" : "1234567A");
         h.window->itemChanged();
         h.window->profileChanged();
         trigger(action);
-        QWidget* opened = h.window->openWindow(window);
+        QPointer<QWidget> opened = h.window->openWindow(window);
         QVERIFY2(opened && opened->isVisible(), qPrintable(window));
         QCOMPARE(h.window->isEnabled(), !disablesMain);
-        // Windows that disable the main window keep it disabled while minimised.
+        QStringList visited;
+        QWidget* const first = order.isEmpty() ? nullptr : child(order.section(' ', 0, 0), opened);
+        for (QWidget* w = first; w && visited.size() < 50; w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus && w->window() == opened)
+                visited << w->objectName();
+            if (w->nextInFocusChain() == first)
+                break;
+        }
+        QCOMPARE(visited.join(' '), order);
         opened->showMinimized();
         QCoreApplication::processEvents();
         QCOMPARE(h.window->isEnabled(), !disablesMain);
-        opened->close();
-        QCoreApplication::processEvents();
+        opened->showNormal();
+        auto* timer = findControl<QTimer>("Timer1", opened);
+        if (how.startsWith("cmd"))
+            click(how, opened);
+        else if (how == "frame")
+            opened->close();
+        else
+            QTest::keyClick(opened, how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        QVERIFY2(!timer || !timer->isActive(), "the refresh stops with the window");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY2(!opened || !opened->isVisible(), "the window is closed");
         QVERIFY(h.window->isEnabled());
     }
 

@@ -1,5 +1,5 @@
-// The Preferences dialog, and what every dialog's form shares: the Tab order, whole-text
-// selection and the message box that shows every text as it stands.
+// The Preferences dialog, and what every dialog's form shares: whole-text selection and the
+// message box that shows every text as it stands.
 #include "platform/QtPlatform.h"
 #include "support/MainWindowHarness.h"
 
@@ -49,17 +49,6 @@ struct Prefs {
     QByteArray settings;
 };
 
-// A dialog opened by its menu item over a started main window with an item and a borrower
-// selected.
-QWidget* openByMenu(MainWindowHarness& h, const QString& action, const QString& dialog) {
-    h.writeStats("Dune", rec::item("Dune"));
-    h.writeProfile(rec::kId, rec::profile());
-    h.window->RefreshStatistics();
-    pick("filStats", "Dune");
-    pick("filProfiles", rec::kId);
-    trigger(action);
-    return h.window->openWindow(dialog);
-}
 } // namespace
 
 class TestPreferences : public QObject {
@@ -158,65 +147,24 @@ private Q_SLOTS:
         QVERIFY(p.settingsKept());
     }
 
-    void tabOrder_data() {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("dialog");
-        QTest::addColumn<QString>("order");
-        QTest::newRow("new item") << "mnuFile_NewItem"
-                                  << "frmNewItemDetail"
-                                  << QString("txtItemTitle txtItemLanguage txtItemPrice "
-                                             "txtItemSerialNum txtItemPublisher cmdSave cmdClose");
-        QTest::newRow("edit item") << "mnuEdit_EditItemDetails"
-                                   << "frmEditItemDetail"
-                                   << QString("txtItemLanguage txtItemPrice txtItemSerialNum "
-                                              "txtItemPublisher cmdSaveEdit cmdClose");
-        QTest::newRow("new profile")
-            << "mnuFile_NewProfile"
-            << "frmNewProfile" << QString("cmdGenerate txtName txtHome txtCell cmdOK cmdCancel");
-        QTest::newRow("edit profile")
-            << "mnuEdit_EditProfile"
-            << "frmEditProfile" << QString("txtName txtHome txtCell cmdOK cmdCancel");
-        QTest::newRow("preferences")
-            << "mnuFile_Preferences"
-            << "frmPreferences"
-            << QString("txtLoaned cmdBrowse1 txtProfiles cmdBrowse2 txtStats cmdBrowse3 "
-                       "cmdDefault cmdOK cmdCancel cmdApply");
-    }
-    // The widgets Tab visits, from the dialog's first until it comes round again.
-    void tabOrder() {
-        QFETCH(QString, action);
-        QFETCH(QString, dialog);
-        QFETCH(QString, order);
-        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-        QWidget* d = openByMenu(h, action, dialog);
-        QWidget* const first = child(order.section(' ', 0, 0), d);
-        QStringList names;
-        QWidget* w = first;
-        do {
-            if (w->focusPolicy() & Qt::TabFocus && w->window() == d)
-                names << w->objectName();
-            w = w->nextInFocusChain();
-        } while (w != first && names.size() < 50);
-        QCOMPARE(names.join(' '), order);
-    }
-
     // A click selects the whole text; a field the focus has already left keeps no selection,
     // and the field that took the focus has its whole text selected.
     void selectionFollowsTheFocus() {
         MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-        QWidget* d = openByMenu(h, "mnuEdit_EditProfile", "frmEditProfile");
+        trigger("mnuFile_NewItem");
+        QWidget* d = h.window->openWindow("frmNewItemDetail");
         QVERIFY(QTest::qWaitForWindowActive(d));
-        auto* home = child<QLineEdit>("txtHome", d);
-        auto* cell = child<QLineEdit>("txtCell", d);
-        QTest::mouseClick(home, Qt::LeftButton, {}, QPoint(3, 3));
-        QTRY_COMPARE(home->selectedText(), home->text());
-        cell->setFocus(Qt::OtherFocusReason);
-        QTest::mouseClick(home, Qt::LeftButton, {}, QPoint(3, 3));
-        cell->setFocus(Qt::OtherFocusReason); // before the click's own events have run out
+        auto* language = child<QLineEdit>("txtItemLanguage", d);
+        auto* serial = child<QLineEdit>("txtItemSerialNum", d);
+        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
+        QTRY_COMPARE(language->selectedText(), language->text());
+        serial->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
+        serial->setFocus(Qt::OtherFocusReason); // before the click's own events have run out
         QCoreApplication::processEvents();
-        QCOMPARE(cell->selectedText(), cell->text());
-        QCOMPARE(QApplication::focusWidget(), cell);
-        QVERIFY(!home->hasSelectedText());
+        QCOMPARE(serial->selectedText(), serial->text());
+        QCOMPARE(QApplication::focusWidget(), serial);
+        QVERIFY(!language->hasSelectedText());
     }
 
     // User text in a message shows as it stands, never as markup.
