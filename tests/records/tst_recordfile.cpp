@@ -149,30 +149,24 @@ void TestRecordFile::existsIgnoresCaseAndHiddenFiles() {
     QFETCH(bool, exists);
     QFETCH(bool, listed);
     TestFolders dir;
-    const QString root = dir.root();
-    std::shared_ptr<FolderIndex> index;
-    std::unique_ptr<QSignalSpy> rereads;
-    auto list = [&] {
-        if (listed && !index) {
-            index = FolderIndex::of(root);
-            QVERIFY(index->update());
-            rereads = std::make_unique<QSignalSpy>(index.get(), &FolderIndex::wasReset);
-        }
-    };
+    const QString root = dir.root() + '/', name = onDisk.section(':', -1);
     if (onDisk.startsWith("removed:"))
-        TestFolders::writeBytes(root + "/" + onDisk.mid(8), "x\r\n");
-    list();
+        TestFolders::writeBytes(root + name, "x\r\n");
+    const std::shared_ptr<FolderIndex> index = listed ? FolderIndex::of(dir.root()) : nullptr;
+    QVERIFY(!index || index->update());
+    int rereads = 0;
+    if (index)
+        connect(index.get(), &FolderIndex::wasReset, [&] { ++rereads; });
     if (onDisk.startsWith("dir:"))
-        QDir().mkdir(root + "/" + onDisk.mid(4));
+        QDir().mkdir(root + name);
     else if (onDisk.startsWith("removed:"))
-        QVERIFY(QFile::remove(root + "/" + onDisk.mid(8)));
+        QVERIFY(QFile::remove(root + name));
     else if (onDisk == "legacy")
-        TestFolders::writeNamed(root, kLegacyName, "x\r\n");
+        TestFolders::writeNamed(dir.root(), kLegacyName, "x\r\n");
     else
-        TestFolders::writeBytes(root + "/" + onDisk, "x\r\n");
-    QCOMPARE(CheckExist(root + "/" + asked), exists);
-    if (rereads)
-        QCOMPARE(rereads->size(), 0);
+        TestFolders::writeBytes(root + name, "x\r\n");
+    QCOMPARE(CheckExist(root + asked), exists);
+    QCOMPARE(rereads, 0);
 }
 
 void TestRecordFile::listingFiltersAndSorts() {
