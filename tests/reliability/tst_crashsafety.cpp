@@ -14,7 +14,7 @@
 #include "tool/LibraryCheck.h"
 #include "widgets/FolderList.h"
 
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTest>
@@ -114,10 +114,8 @@ public:
     }
     // Reads on to the next line "<key> <value>"; its value, or none when none came in time.
     std::optional<int> next(char key) {
-        QElapsedTimer clock;
-        clock.start();
-        while (canReadLine() ||
-               waitForReadyRead(int(std::max<qint64>(0, kWaitMs - clock.elapsed())))) {
+        const QDeadlineTimer deadline(kWaitMs);
+        while (canReadLine() || waitForReadyRead(int(deadline.remainingTime()))) {
             if (!canReadLine())
                 continue;
             const QByteArray line = readLine();
@@ -158,6 +156,9 @@ int lastWrite(const QByteArray& output) {
     return at < 0 ? -1 : output.mid(at + 2, output.indexOf('\n', at) - at - 2).toInt();
 }
 
+QString intentName(const Folders& f) {
+    return "loaned/" + QFileInfo(records::intentPath(f)).fileName();
+}
 bool pending(const Files& state) { // an intent record or a temporary file left
     const QStringList names = state.keys();
     return std::any_of(names.begin(), names.end(),
@@ -233,9 +234,8 @@ bool TestCrashSafety::recover(Way way, const Files& killed) {
     switch (way) {
     case RealProgram: {
         Child start({QUILLORY_PROGRAM}, QString());
-        QElapsedTimer clock;
-        clock.start();
-        while (pending(m_lib.snapshot()) && clock.elapsed() < kWaitMs)
+        const QDeadlineTimer deadline(kWaitMs);
+        while (pending(m_lib.snapshot()) && !deadline.hasExpired())
             QThread::usleep(2000);
         return start.end();
     }
@@ -247,8 +247,7 @@ bool TestCrashSafety::recover(Way way, const Files& killed) {
         return true;
     }
     case Window: {
-        const bool intent =
-            killed.contains("loaned/" + QFileInfo(records::intentPath(f)).fileName());
+        const bool intent = killed.contains(intentName(f));
         MainWindowHarness h(MainWindowHarness::MakeFolders);
         for (auto it = killed.cbegin(); it != killed.cend(); ++it)
             TestFolders::writeBytes(h.dir.root() + u'/' + it.key(), it.value());
@@ -275,8 +274,6 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
                              : QRandomGenerator::system()->generate();
     qInfo("seed %u (set QUILLORY_CRASH_SEED to repeat)", seed);
     QRandomGenerator random(seed);
-    const QString intentName =
-        "loaned/" + QFileInfo(records::intentPath(m_lib.folders())).fileName();
     Child server({QCoreApplication::applicationFilePath(), "--serve", m_lib.root()}, m_lib.root());
 
     // Kills by what was killed (0 lend, 1 return, 2 the program's recovery, 3 the tool's) and
@@ -333,12 +330,9 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         QVERIFY2(recover(way, killed), qPrintable(QString::number(way)));
         const Files now = m_lib.snapshot();
         if (now != m_states[step + 1])
-            QVERIFY2(now == m_states[step] && !killed.contains(intentName),
-                     qPrintable(QStringLiteral("round %1, step %2, way %3: %4")
-                                    .arg(round)
-                                    .arg(step)
-                                    .arg(way)
-                                    .arg(TestFolders::changed(m_states[step], now).join(u' '))));
+            QVERIFY2(now == m_states[step] && !killed.contains(intentName(m_lib.folders())),
+                     qPrintable(QString::asprintf("round %d, step %d, way %d: ", round, step, way) +
+                                TestFolders::changed(m_states[step], now).join(u' ')));
         const std::vector<tool::Finding> findings = tool::checkLibrary(m_lib.folders());
         QVERIFY2(findings.empty(), qPrintable(findings.empty() ? QString() : findings[0].text));
     }
