@@ -60,6 +60,8 @@ private Q_SLOTS:
         QVERIFY(h.start());
         QCOMPARE(h.messages().texts(), messages);
         QCOMPARE(child<FolderList>("filStats")->count(), before == "folders" ? 1 : 0);
+        h.window->show(); // the focus on a list draws no row as picked
+        QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
         QVERIFY2(!child<FolderList>("filStats")->currentIndex().isValid(), "nothing selected");
         if (before == "no parent") {
             QCOMPARE(h.messages().shown.first().title, QString("Error Create"));

@@ -1,13 +1,16 @@
 // The Preferences dialog, and what every dialog's form shares: whole-text selection and the
-// message box that shows every text as it stands.
+// message box and tooltip that show every text as it stands.
 #include "platform/QtPlatform.h"
 #include "support/MainWindowHarness.h"
+#include "widgets/FittedLabel.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 
 using namespace quillory;
 using namespace quillory::test;
@@ -186,6 +189,16 @@ private Q_SLOTS:
         QVERIFY(label);
         QCOMPARE(seen, text);
         QCOMPARE(format, Qt::PlainText);
+    }
+    // So does the tooltip of a label too narrow for its text.
+    void tooltipShowsTextLiterally() {
+        const QString text = "<b>Bold</b> Book " + QString(300, 'x');
+        FittedLabel label(text);
+        label.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&label));
+        QHelpEvent tip(QEvent::ToolTip, {}, {});
+        QApplication::sendEvent(&label, &tip);
+        QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), text);
     }
 };
 
