@@ -59,9 +59,10 @@ class TestPreferences : public QObject {
 
 private Q_SLOTS:
     // Apply checks and stores each folder on its own, and the program keeps working on its
-    // folders; OK asks first, and switches only when all three exist.
-    void applyOrOk_data() {
-        QTest::addColumn<QString>("button");
+    // folders; OK asks first, and switches only when all three exist. However the dialog closes
+    // without OK, the main window comes back and nothing is stored.
+    void applyOrClose_data() {
+        QTest::addColumn<QString>("how"); // a button, Escape, Enter or "frame"; "then Cancel"
         QTest::addColumn<QString>("there");
         QTest::addColumn<QStringList>("messages");
         const QString apply = "cmdApply", ok = "cmdOK";
@@ -75,30 +76,42 @@ private Q_SLOTS:
         QTest::newRow("OK, all three") << ok << kAllThere << QStringList{kSaveAll};
         QTest::newRow("OK, loaned missing")
             << ok << "txtProfiles txtStats" << QStringList{kSaveAll, missing("Loaned Items")};
+        for (const char* how : {"cmdCancel", "Escape", "frame"})
+            QTest::newRow(how) << how << kAllThere << QStringList{};
+        for (const char* how : {"cmdOK then Cancel", "Enter then Cancel"})
+            QTest::newRow(how) << how << kAllThere << QStringList{kSaveAll};
     }
-    void applyOrOk() {
-        QFETCH(QString, button);
+    void applyOrClose() {
+        QFETCH(QString, how);
         QFETCH(QString, there);
         QFETCH(QStringList, messages);
         Prefs p(there);
-        QVERIFY(!p.h.window->isEnabled() && p.d->isEnabled());
         for (int i = 0; i < 3 && there == kAllThere; ++i)
             TestFolders::writeBytes(p.other(i) + "/A", "A\r\n");
         const QStringList before{p.stored(0), p.stored(1), p.stored(2)};
         const Folders inUse = p.h.window->folders();
         p.typeOthers();
         for (int i = 0; i < messages.size(); ++i)
-            p.h.messages().answerOk();
-        click(button, p.d);
+            p.h.messages().answer(how.endsWith("then Cancel") ? MsgAnswer::Cancel : MsgAnswer::Ok);
+        if (how.startsWith("cmd"))
+            click(how.section(' ', 0, 0), p.d);
+        else if (how == "frame")
+            p.d->close();
+        else
+            QTest::keyClick(child("txtStats", p.d),
+                            how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(p.h.messages().texts(), messages);
+        const bool stores = how == "cmdApply" || how == "cmdOK";
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(p.stored(i), there.contains(kFields[i]) ? p.other(i) + "/" : before[i]);
-        const bool switched = button == "cmdOK" && there == kAllThere;
+            QCOMPARE(p.stored(i),
+                     stores && there.contains(kFields[i]) ? p.other(i) + "/" : before[i]);
+        const bool switched = how == "cmdOK" && there == kAllThere;
         QCOMPARE(p.h.window->folders().stats, switched ? p.other(2) + "/" : inUse.stats);
-        QCOMPARE(p.d && p.d->isVisible(), !switched);
-        if (p.d) // each field ends in the separator
+        QCOMPARE(p.d && p.d->isVisible(), stores && !switched);
+        if (p.d && stores) // each field ends in the separator
             QCOMPARE(p.fields(), p.other(0) + "/|" + p.other(1) + "/|" + p.other(2) + "/");
-        QCOMPARE(p.h.window->isEnabled(), button == "cmdOK");
+        QCOMPARE(p.h.window->isEnabled(), how != "cmdApply");
         if (switched) // the lists follow at once
             QCOMPARE(child<FolderList>("filStats")->names(), QStringList{"A"});
     }
@@ -120,33 +133,6 @@ private Q_SLOTS:
         QCOMPARE(p.h.messages().texts(), QStringList(2, "Reset all settings to default?"));
         const QString base = p.h.dir.programFolder();
         QCOMPARE(p.fields(), base + "/loaned/|" + base + "/profiles/|" + base + "/stats/");
-        QVERIFY(p.settingsKept());
-    }
-
-    // However it closes without OK, the main window comes back and nothing is stored.
-    void closing_data() {
-        QTest::addColumn<QString>("how");
-        for (const char* how : {"Cancel", "Escape", "frame", "OK then Cancel", "Enter then Cancel"})
-            QTest::newRow(how) << how;
-    }
-    void closing() {
-        QFETCH(QString, how);
-        Prefs p(kAllThere);
-        p.typeOthers();
-        if (how.endsWith("then Cancel"))
-            p.h.messages().answer(MsgAnswer::Cancel);
-        if (how == "Cancel")
-            click("cmdCancel", p.d);
-        else if (how == "Escape" || how.startsWith("Enter"))
-            QTest::keyClick(child("txtStats", p.d),
-                            how == "Escape" ? Qt::Key_Escape : Qt::Key_Return);
-        else if (how == "frame")
-            p.d->close();
-        else
-            click("cmdOK", p.d);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY2(!p.d || !p.d->isVisible(), "the dialog is closed");
-        QVERIFY(p.h.window->isEnabled());
         QVERIFY(p.settingsKept());
     }
 
