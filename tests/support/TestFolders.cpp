@@ -74,11 +74,7 @@ QByteArray TestFolders::bytesOrNull(const QString& path) {
 
 QByteArray TestFolders::crlf(const QStringList& lines) {
     QByteArray out;
-    for (const QString& line : lines) {
-        QByteArray encoded;
-        records::Cp1252::encode(line, encoded);
-        out += encoded + "\r\n";
-    }
+    records::Cp1252::encode(lines.isEmpty() ? QString() : lines.join("\r\n") + "\r\n", out);
     return out;
 }
 
@@ -102,13 +98,12 @@ Files TestFolders::filesUnder(const QString& root) {
 }
 
 QStringList TestFolders::changed(const Files& before, const Files& after) {
-    QStringList names;
-    for (const QString& key : before.keys() + after.keys())
-        if ((before.contains(key) != after.contains(key) ||
-             before.value(key) != after.value(key)) &&
-            !names.contains(key))
-            names.append(key);
+    QStringList names = (before.keys() + after.keys());
+    names.removeIf([&](const QString& key) {
+        return before.contains(key) == after.contains(key) && before.value(key) == after.value(key);
+    });
     names.sort();
+    names.removeDuplicates();
     return names;
 }
 
