@@ -6,6 +6,7 @@
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -34,21 +35,6 @@ QString systemWords(int code) {
 }
 #endif
 } // namespace
-
-bool syncFile(QFile& file, QString* error) {
-#ifdef Q_OS_WIN
-    const auto handle = HANDLE(_get_osfhandle(file.handle()));
-    if (FlushFileBuffers(handle))
-        return true;
-    setError(error, QStringLiteral("the file could not be flushed to the disk"));
-    return false;
-#else
-    if (::fsync(file.handle()) == 0)
-        return true;
-    setError(error, systemWords(errno));
-    return false;
-#endif
-}
 
 bool syncFolder(const QString& folder, QString* error) {
 #ifdef Q_OS_WIN
@@ -79,42 +65,72 @@ bool syncFolder(const QString& folder, QString* error) {
 #endif
 }
 
-QStringList syncTogether(const QList<QByteArray>& nativePaths) {
-    std::vector<QString> failures(size_t(nativePaths.size())); // each thread writes its own slots
-    const auto syncOne = [&](qsizetype i) {
+namespace {
+
+// Syncs one file or folder by its path; the system's words when it could not.
+QString syncPath(const QByteArray& nativePath) {
 #ifdef Q_OS_WIN
-        const std::wstring path =
-            QDir::toNativeSeparators(QFile::decodeName(nativePaths[i])).toStdWString();
-        const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return; // a folder some file systems will not open so; its entries are written through
-        if (!FlushFileBuffers(h))
-            failures[size_t(i)] = QStringLiteral("the file could not be flushed to the disk");
-        CloseHandle(h);
+    const std::wstring path =
+        QDir::toNativeSeparators(QFile::decodeName(nativePath)).toStdWString();
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return {}; // a folder some file systems will not open so; its entries are written through
+    const bool ok = FlushFileBuffers(h);
+    CloseHandle(h);
+    return ok ? QString() : QStringLiteral("the file could not be flushed to the disk");
 #else
-        const int fd = ::open(nativePaths[i].constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        if (fd < 0) {
-            failures[size_t(i)] = systemWords(errno);
-            return;
-        }
-        // Some file systems cannot sync a folder (EINVAL); their entries are as safe as they get.
-        if (::fsync(fd) != 0 && errno != EINVAL)
-            failures[size_t(i)] = systemWords(errno);
-        ::close(fd);
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return systemWords(errno);
+    // Some file systems cannot sync a folder (EINVAL); their entries are as safe as they get.
+    QString failure;
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        failure = systemWords(errno);
+    ::close(fd);
+    return failure;
 #endif
-    };
+}
+
+// Paths left for the next round of syncs. Whatever is still left when the program ends reaches
+// the disk then.
+struct LeftPaths {
+    std::mutex lock;
+    QList<QByteArray> paths;
+    ~LeftPaths() {
+        for (const QByteArray& path : paths)
+            syncPath(path);
+    }
+};
+LeftPaths& leftPaths() {
+    static LeftPaths left;
+    return left;
+}
+
+// Syncs the given paths and those left for later side by side; the left ones that could not be
+// synced stay left, and `leftFailure` gets the system's words for them.
+QStringList syncWithLeft(const QList<QByteArray>& given, QString* leftFailure) {
+    QList<QByteArray> paths = given;
+    QList<QByteArray> left;
+    {
+        const std::lock_guard<std::mutex> hold(leftPaths().lock);
+        left = std::exchange(leftPaths().paths, {});
+    }
+    for (const QByteArray& path : left)
+        if (!paths.contains(path))
+            paths.append(path);
+    std::vector<QString> failures(size_t(paths.size())); // each thread writes its own slots
     // Syncs waiting side by side are joined into one journal commit and one flush of the disk's
     // cache; a few threads are enough to keep the disk's queue full. This thread takes part, so
     // the work gets done even where no thread can be started.
     std::atomic<qsizetype> next{0};
     const auto work = [&] {
-        for (qsizetype i; (i = next.fetch_add(1)) < nativePaths.size();)
-            syncOne(i);
+        for (qsizetype i; (i = next.fetch_add(1)) < paths.size();)
+            failures[size_t(i)] = syncPath(paths[i]);
     };
     std::vector<std::thread> pool;
-    const qsizetype helpers = std::min<qsizetype>(nativePaths.size(), 16) - 1;
+    const qsizetype helpers = std::min<qsizetype>(paths.size(), 16) - 1;
     for (qsizetype t = 0; t < helpers; ++t) {
         try {
             pool.emplace_back(work);
@@ -125,7 +141,43 @@ QStringList syncTogether(const QList<QByteArray>& nativePaths) {
     work();
     for (std::thread& thread : pool)
         thread.join();
-    return QStringList(failures.begin(), failures.end());
+    // A left path that has gone since (a folder deleted or moved away) has nothing to sync.
+    QList<QByteArray> again;
+    for (const QByteArray& path : left) {
+        const QString& failure = failures[size_t(paths.indexOf(path))];
+        if (!failure.isEmpty() && QFile::exists(QFile::decodeName(path))) {
+            again.append(path);
+            *leftFailure = failure;
+        }
+    }
+    syncBeforeNextWrite(again);
+    return QStringList(failures.begin(), failures.begin() + given.size());
+}
+
+} // namespace
+
+QStringList syncTogether(const QList<QByteArray>& nativePaths) {
+    QString leftFailure;
+    QStringList failures = syncWithLeft(nativePaths, &leftFailure);
+    // Nothing given may count as synced while an earlier change it relies on is not.
+    if (!leftFailure.isEmpty())
+        for (QString& failure : failures)
+            if (failure.isEmpty())
+                failure = leftFailure;
+    return failures;
+}
+
+void syncBeforeNextWrite(const QList<QByteArray>& nativePaths) {
+    const std::lock_guard<std::mutex> hold(leftPaths().lock);
+    for (const QByteArray& path : nativePaths)
+        if (!leftPaths().paths.contains(path))
+            leftPaths().paths.append(path);
+}
+
+QString syncLeftPaths() {
+    QString failure;
+    syncWithLeft({}, &failure);
+    return failure;
 }
 
 bool replaceFile(const QString& from, const QString& to, QString* error) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <algorithm>
 #include <utility>
 
 namespace quillory::records {
@@ -138,6 +139,11 @@ Result<> RecordStore::settle(QString* failedPath) {
     return {};
 }
 
+void RecordStore::settleBeforeNextWrite() {
+    m_deferring = false;
+    syncBeforeNextWrite(std::exchange(m_unsynced, {}));
+}
+
 RecordStore& RecordStore::system() {
     // Its deferral is state of one change under way: one per thread.
     static thread_local RecordStore store;
@@ -149,30 +155,41 @@ QString intentPath(const Folders& folders) {
 }
 
 // What a power cut leaves, at each point of a change:
-// - before the intent record is synced with its folder: every file as it was (a temporary beside
-//   one is swept at the next start);
+// - while the intent record and its folder are synced (together, one round): every file as it
+//   was, and the intent record missing, whole, or a name without its bytes (empty, or zeros where
+//   the size reached the disk first). No step starts before that round returns, so recovery takes
+//   such a record for what it is, a change that never began, and removes it. Any other record it
+//   cannot read is reported: once the round has returned, only outside hands can damage it, and
+//   the steps may have begun;
 // - after that, while the files change and until they are synced: each file old, new, or even
 //   under its new name without its bytes; the intent record is on the disk, so the next start
 //   brings every file to its new bytes;
-// - after the files are synced, before the intent record's removal is: the next start finds
-//   every file at its new bytes already and only removes the intent record.
-// So the files of one change are written side by side and synced together, one round of syncs
-// for all of them, and only the intent record needs a round of its own on each side.
+// - after the files are synced, while the intent record's removal is not: the next start finds
+//   every file at its new bytes already and only removes the intent record. Its removal need not
+//   reach the disk before the change returns, only before any other write could be undone by its
+//   return: the record layer syncs it with the next write's first sync (the next intent record's
+//   own, for the next loan), before the next delete, or when the program ends.
+// So a change pays two rounds of syncs: the intent record, then all of its files together.
 ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, RecordStore& store) {
     ChangeResult result;
     const QString journal = intentPath(folders);
-    if (const Result<> w = store.put(journal, intent.encode()); !w.ok()) {
-        result.outcome = ChangeResult::Outcome::Undone; // nothing was touched
-        result.failedPath = journal;
-        result.error = w.error().code;
-        result.detail = failureWords(w);
-        return result;
-    }
     const auto fail = [&](const QString& path, const Result<>& w) {
         result.failedPath = path;
         result.error = w.error().code;
         result.detail = failureWords(w);
     };
+    store.defer();
+    const Result<> written = store.put(journal, intent.encode());
+    QString unsynced;
+    const Result<> synced = store.settle(&unsynced);
+    if (!written.ok() || !synced.ok()) {
+        // Nothing was touched; an intent record that might reach the disk must not outlive this.
+        fail(written.ok() ? unsynced : journal, written.ok() ? synced : written);
+        result.outcome = bringTo(journal, std::nullopt, store).ok()
+                             ? ChangeResult::Outcome::Undone
+                             : ChangeResult::Outcome::Unfinished;
+        return result;
+    }
     {
         DeferredPhase phase(store);
         for (size_t i = 0; i < intent.steps.size(); ++i) {
@@ -192,7 +209,6 @@ ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, Rec
                 result.outcome = ChangeResult::Outcome::Unfinished;
             return result;
         }
-        QString unsynced;
         if (const Result<> w = store.settle(&unsynced); !w.ok()) {
             // The files read new, but the disk may not hold them: the intent record stays, and
             // the next start writes them again.
@@ -203,7 +219,9 @@ ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, Rec
     }
     // Every file holds its new bytes; an intent record that cannot be removed only makes the
     // next start write the same bytes again.
+    store.defer();
     store.erase(journal);
+    store.settleBeforeNextWrite();
     return result;
 }
 
@@ -213,6 +231,15 @@ RecoveryResult recoverChange(const Folders& folders, RecordStore& store) {
     const Result<QByteArray> read = RecordFile::readBytes(journal);
     if (read.error().code == FileError::Missing)
         return result;
+    // A name without its bytes: a change that never began (see applyChange).
+    if (read.ok() &&
+        std::all_of(read.value().cbegin(), read.value().cend(), [](char c) { return c == 0; })) {
+        if (const Result<> w = store.erase(journal); !w.ok()) {
+            result.outcome = RecoveryResult::Outcome::Unreadable;
+            result.detail = failureWords(w);
+        }
+        return result;
+    }
     const std::optional<ChangeIntent> intent =
         read.ok() ? ChangeIntent::decode(read.value()) : std::nullopt;
     if (!intent) {

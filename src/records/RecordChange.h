@@ -51,6 +51,8 @@ public:
     // Syncs every file put and every folder changed since defer(), all at the same time, and
     // ends the deferral. Fails with the first path that could not be synced.
     Result<> settle(QString* failedPath = nullptr);
+    // Ends the deferral, leaving those syncs to come before the next record write of any kind.
+    void settleBeforeNextWrite();
     // The program's own store, which writes straight through.
     static RecordStore& system();
 

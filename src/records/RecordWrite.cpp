@@ -40,10 +40,9 @@ QString temporaryPath(const QString& folder) {
            QString::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, u'0');
 }
 
-// The bytes in a new hidden temporary file of the folder, synced to the disk when `sync`;
-// `mode`, when not negative, the access rights it is given (the record's own, kept).
-Result<QString> writeTemporary(const QString& folder, const QByteArray& bytes, int mode,
-                               bool sync) {
+// The bytes in a new hidden temporary file of the folder, not yet synced; `mode`, when not
+// negative, the access rights it is given (the record's own, kept).
+Result<QString> writeTemporary(const QString& folder, const QByteArray& bytes, int mode) {
     QFile file;
     for (int attempt = 0; attempt < 8 && !file.isOpen(); ++attempt) {
         file.setFileName(temporaryPath(folder));
@@ -63,7 +62,6 @@ Result<QString> writeTemporary(const QString& folder, const QByteArray& bytes, i
 #else
     Q_UNUSED(mode);
 #endif
-    ok = ok && (!sync || syncFile(file, &why));
     file.close();
     if (!ok) {
         QFile::remove(file.fileName());
@@ -97,10 +95,19 @@ Result<> saveBytes(const QString& path, const QByteArray& bytes, bool replace,
     // before it takes the record's name; the folder is synced so the new name survives too.
     // Left for later, both wait for a sync of the caller's, which must come before anything
     // relies on the record being on the disk.
+    // Synced with whatever an earlier change left to sync before the next write, so that is on
+    // the disk before this record's new name can be.
     const bool now = sync == RecordFile::Sync::Now;
-    const Result<QString> temporary = writeTemporary(folder, bytes, mode, now);
+    const Result<QString> temporary = writeTemporary(folder, bytes, mode);
     if (!temporary.ok())
         return temporary.error();
+    if (now) {
+        if (const QString why = syncTogether({QFile::encodeName(temporary.value())}).first();
+            !why.isEmpty()) {
+            QFile::remove(temporary.value());
+            return Error{FileError::WriteFailed, why};
+        }
+    }
 #ifndef Q_OS_UNIX
     if (keep)
         QFile::setPermissions(temporary.value(), keep);
@@ -157,10 +164,13 @@ Result<> RecordFile::remove(const QString& path, Sync sync) {
         return Error{FileError::Missing,
                      QFileInfo(folderOf(path)).isDir() ? QString() : systemText(ENOENT)};
     }
+    // What an earlier change left to sync reaches the disk before this deletion can.
+    QString why = sync == Sync::Now ? syncLeftPaths() : QString();
+    if (!why.isEmpty())
+        return Error{FileError::RemoveFailed, why};
     if (::unlink(native.constData()) != 0)
         return Error{FileError::RemoveFailed, systemText(errno)};
     // The deletion lives in the folder: synced, it cannot come back after a power cut.
-    QString why;
     if (sync == Sync::Now && !syncFolder(folderOf(path), &why))
         return Error{FileError::RemoveFailed, why};
     return {};
@@ -196,7 +206,7 @@ std::vector<Result<>> RecordFile::createAll(const QString& folder,
             results[i] = Error{FileError::Unencodable};
             continue;
         }
-        const Result<QString> temporary = writeTemporary(dir, bytes, -1, false);
+        const Result<QString> temporary = writeTemporary(dir, bytes, -1);
         if (!temporary.ok()) {
             results[i] = temporary.error();
             continue;
