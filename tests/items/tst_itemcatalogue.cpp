@@ -209,11 +209,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typed"); // language|price|serial number|publisher
         QTest::addColumn<EditOutcome::Kind>("kind");
         QTest::addColumn<QString>("text");
-        const QStringList available{"Dune", kOldDate, "Available", "English", "$5", "N.A.", "N.A."};
-        QStringList otherCase = available;
-        otherCase[2] = "available";
-        QStringList onLoan = available + QStringList{"1234567A", "Ann", "555", "-", " 1 "};
-        onLoan[2] = "ON LOAN";
+        const QStringList available = rec::item("Dune"), onLoan = rec::lentItem("Dune");
         const QString good = "English|$5|N.A.|N.A.", none;
         using K = EditOutcome::Kind;
         const QString deleted = "File was deleted! Edit canceled.";
@@ -229,7 +225,7 @@ private Q_SLOTS:
             << "The title Dune is no longer available (its status is \"ON LOAN\"), so it cannot "
                "be edited.\rNo file was changed.";
         QTest::newRow("status of another case")
-            << "Dune" << otherCase << good << K::NotAvailable << none;
+            << "Dune" << rec::item("Dune", "available") << good << K::NotAvailable << none;
         QTest::newRow("lost lines") << "Dune" << available.mid(0, 6) << good << K::Damaged << none;
     }
     void editRefusals() {
