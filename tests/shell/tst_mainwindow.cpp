@@ -93,7 +93,6 @@ private Q_SLOTS:
     void listsFollowTheFolders() {
         MainWindowHarness h;
         h.writeStats("Dune", {"Dune"});
-        h.writeStats("notes.txt", {"not an item"});
         h.writeLoaned("Dune", {"Dune"});
         h.writeLoaned("Emma", {"Emma"}); // more on loan than titles: a count below 0
         h.writeProfile("1234567A", {"1234567A"});

