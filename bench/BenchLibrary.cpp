@@ -1,11 +1,13 @@
 #include "BenchLibrary.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,31 @@ void makeLibrary(const std::string& root, LibrarySize size) {
     }
 }
 
+int runEachSize(int argc, char* argv[], int (*one)(int n, const QString& dir)) {
+    useQuietOffscreen();
+    QString dir = QStringLiteral("/tmp");
+    std::vector<std::string> sizes;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--dir" && i + 1 < argc)
+            dir = QString::fromLocal8Bit(argv[++i]);
+        else if (std::string(argv[i]) != "--one")
+            sizes.push_back(argv[i]);
+    }
+    if (argc > 1 && std::string(argv[1]) == "--one") {
+        QApplication app(argc, argv);
+        return one(std::stoi(sizes.at(0)), dir);
+    }
+    if (sizes.empty())
+        sizes = {"10000", "100000", "300000"};
+    int failed = 0;
+    for (const std::string& n : sizes) {
+        const std::string command =
+            std::string(argv[0]) + " --one " + n + " --dir '" + dir.toStdString() + "'";
+        failed |= std::system(command.c_str());
+    }
+    return failed ? 1 : 0;
+}
+
 double medianOf(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
@@ -90,6 +117,11 @@ long vmRssKb() {
 
 long vmHwmKb() {
     return statusKb("VmHWM:");
+}
+
+HeapKb heapKb() {
+    const struct mallinfo2 m = mallinfo2();
+    return {long((m.uordblks + m.hblkhd) / 1024), long(m.fordblks / 1024)};
 }
 
 void useQuietOffscreen() {

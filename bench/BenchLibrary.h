@@ -28,6 +28,11 @@ void makeLibrary(const std::string& programFolder, LibrarySize size);
 // Writes one plain record file (used for changes "from outside").
 void writeFile(const std::string& path, const std::string& bytes);
 
+// Runs one(N, folder) for each N on the command line (10000 100000 300000 by default), each in a
+// process of its own so that its memory figures are its own, on offscreen windows. --dir names
+// the folder the libraries are made in, /tmp by default. Nonzero when one run failed.
+int runEachSize(int argc, char* argv[], int (*one)(int n, const QString& dir));
+
 double medianOf(std::vector<double> values);
 double medianMs(int runs, const std::function<void()>& f);
 // Offscreen windows without the platform's remark on every raise(), so the figures stay readable.
@@ -35,5 +40,11 @@ void useQuietOffscreen();
 // Kilobytes from /proc/self/status: the resident size now, and its peak.
 long vmRssKb();
 long vmHwmKb();
+// The allocator's figures in kilobytes: what the program holds, and what was freed but stays
+// with the process (free heap memory that counts in the resident size until it is trimmed).
+struct HeapKb {
+    long inUse = 0, freeHeld = 0;
+};
+HeapKb heapKb();
 
 } // namespace quillory::bench

@@ -1,11 +1,16 @@
-// Times typing into the item panel's search field over 100,000 item records: each keystroke is
-// a real key event to txtSearch, which moves the selection of filStats and, when it moved,
-// reads and shows that item. Prints the figures per keystroke, without and with the repaint
-// that follows, against the goal of 5 ms.
+// Times typing into the item panel's search field over N item records, against the floor
+// (Floor.h) measured in the same process: each keystroke is a real key event to txtSearch,
+// which moves the selection of filStats and, when it moved, reads and shows that item. Prints
+// the start-up that reads the list against the floor, the figures per keystroke without and with
+// the repaint that follows against the goal of 5 ms, and the peak RSS.
 //
-//   build/bench/bench_search [items]     (QT_QPA_PLATFORM=offscreen unless set otherwise)
+//   build/bench/bench_search [N...] [--dir folder]   (10000 100000 300000 by default; each N runs
+//   in a process of its own; the items are made in a temporary folder under --dir, /tmp by
+//   default, and removed afterwards)
 
+#include "BenchLibrary.h"
 #include "BenchPlatform.h"
+#include "Floor.h"
 #include "shell/MainWindow.h"
 #include "widgets/FolderList.h"
 
@@ -19,8 +24,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -61,44 +68,48 @@ void report(const char* what, const std::vector<double>& ms) {
                 *std::max_element(ms.begin(), ms.end()));
 }
 
-// The offscreen platform warns on every window relayout; printing that would be timed too.
-QtMessageHandler g_standardHandler = nullptr;
-void quietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (!text.contains(QLatin1String("propagateSizeHints")) && g_standardHandler)
-        g_standardHandler(type, context, text);
+constexpr int kRuns = 7;
+
+// Starts the main window over the program folder, to drawn, in ms.
+double startUp(std::unique_ptr<MainWindow>& window, Platform& platform) {
+    window.reset();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return bench::medianMs(1, [&] {
+        window = std::make_unique<MainWindow>(platform);
+        if (!window->start())
+            std::exit(1);
+        window->show();
+        QApplication::processEvents();
+    });
 }
 
-} // namespace
-
-int main(int argc, char* argv[]) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_standardHandler = qInstallMessageHandler(quietOffscreen);
-    QApplication app(argc, argv);
-    const int count = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100000;
-
-    QTemporaryDir dir;
+int runOne(int count, const QString& tempParent) {
+    QTemporaryDir dir(tempParent + "/bench_search-XXXXXX");
     const std::filesystem::path root = dir.path().toStdString();
-    QElapsedTimer setup;
-    setup.start();
     const std::vector<std::string> names = makeItems(root / "stats", count);
     std::filesystem::create_directories(root / "profiles");
     std::filesystem::create_directories(root / "loaned");
-    std::printf("bench_search: %d item records written in %.1f s\n", count,
-                double(setup.elapsed()) / 1000.0);
+    const std::string items = (root / "stats").string();
+    ::sync();                        // the new files reach the disk before anything is timed
+    bench::floorList(items.c_str()); // a first pass warms the system's caches
 
+    // Start-ups with the list read, each right after a floor sample, so both see the same load,
+    // and over an empty library for the part that is the program's own.
+    bench::makeLibrary((root / "empty").string(), {0});
+    bench::BenchPlatform none(QString::fromStdString((root / "empty").string()));
     bench::BenchPlatform services(dir.path());
-    MainWindow window(services.platform);
-    setup.restart();
-    if (!window.start())
-        return 1;
-    window.show();
-    QApplication::processEvents();
-    std::printf("  start-up with the list read: %.1f ms\n", double(setup.nsecsElapsed()) / 1e6);
+    std::vector<double> floor, emptyStarts, starts;
+    std::unique_ptr<MainWindow> window;
+    for (int i = 0; i < kRuns; ++i)
+        emptyStarts.push_back(startUp(window, none.platform));
+    for (int i = 0; i < kRuns; ++i) {
+        floor.push_back(bench::medianMs(1, [&] { bench::floorList(items.c_str()); }));
+        starts.push_back(startUp(window, services.platform));
+    }
 
-    auto* search = window.findChild<QLineEdit*>(QStringLiteral("txtSearch"));
-    auto* stats = window.findChild<FolderList*>(QStringLiteral("filStats"));
-    auto* shownTitle = window.findChild<QLabel*>(QStringLiteral("lblItemTitle"));
+    auto* search = window->findChild<QLineEdit*>(QStringLiteral("txtSearch"));
+    auto* stats = window->findChild<FolderList*>(QStringLiteral("filStats"));
+    auto* shownTitle = window->findChild<QLabel*>(QStringLiteral("lblItemTitle"));
     search->setFocus();
     if (stats->count() != count) {
         std::fprintf(stderr, "listed %d of %d records\n", stats->count(), count);
@@ -137,6 +148,13 @@ int main(int argc, char* argv[]) {
             ++wrongSelections;
     }
 
+    std::printf("N = %d items; medians of %d runs, times in ms\n", count, kRuns);
+    std::printf("  floor, the items folder:                   %8.1f\n", bench::medianOf(floor));
+    const double data = bench::medianOf(starts) - bench::medianOf(emptyStarts);
+    std::printf("  start-up to drawn:                         %8.1f  (with no items %.1f)\n",
+                bench::medianOf(starts), bench::medianOf(emptyStarts));
+    std::printf("  data part (with N - with none):            %8.1f  = %.2f x floor\n", data,
+                data / bench::medianOf(floor));
     std::printf("  %zu keystrokes over 300 searches (%zu moved the selection and showed an "
                 "item)\n",
                 handled.size(), moved.size());
@@ -157,5 +175,14 @@ int main(int argc, char* argv[]) {
                      messageCount);
         return 1;
     }
+    std::printf("  peak RSS (VmHWM):                          %8.1f MB\n",
+                double(bench::vmHwmKb()) / 1024);
+    std::fflush(stdout);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    return quillory::bench::runEachSize(argc, argv, runOne);
 }
