@@ -165,7 +165,7 @@ int main(int argc, char* argv[]) {
         std::vector<std::string> records;
         for (const tool::ImportRow& row : planned.rows) {
             QByteArray bytes;
-            records::RecordFile::encodeLines(row.lines, bytes);
+            records::RecordFile::encodeLines(planned.recordLines(row), bytes);
             records.push_back(bytes.toStdString());
         }
         // Taken in turns, twice each, into fresh folders, so neither pays alone for a busy disk.

@@ -139,6 +139,40 @@ Message notAvailableMessage(const QString& title, const QString& status) {
                    kCanceledTitle, MsgIcon::Exclamation, MsgButtons::Ok};
 }
 
+// Digits with at most one decimal point between digits, a price as most are typed: every locale
+// with the ASCII digits and the default number options reads it as a finite number, so the
+// parser, which costs more than the rest of the item's checks together, need not be asked. False
+// leaves any other text or locale to the parser. The locale's number form is looked up once per
+// locale, not once per price.
+bool isPlainDecimal(QStringView text, const QLocale& locale) {
+    struct Form {
+        QLocale locale;
+        bool asciiDigits = false;
+        QChar point;
+    };
+    thread_local std::optional<Form> form;
+    if (!form || !(form->locale == locale)) {
+        const QString point = locale.decimalPoint();
+        form = Form{locale,
+                    locale.zeroDigit() == QLatin1String("0") && point.size() == 1 &&
+                        !(locale.numberOptions() & QLocale::RejectTrailingZeroesAfterDot),
+                    point.isEmpty() ? QChar() : point[0]};
+    }
+    // Fifteen characters at most: far from any overflow.
+    if (!form->asciiDigits || text.size() > 15)
+        return false;
+    qsizetype point = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] >= u'0' && text[i] <= u'9')
+            continue;
+        if (text[i] == form->point && point < 0)
+            point = i;
+        else
+            return false;
+    }
+    return point != 0 && point != text.size() - 1;
+}
+
 bool isNotApplicable(const QString& text) {
     return text.isEmpty() || text.toLower() == QStringLiteral("n.a.");
 }
@@ -172,6 +206,8 @@ bool isNumericPrice(const QString& text, const QLocale& locale) {
         rest = rest.mid(1).trimmed();
     if (rest.isEmpty())
         return false;
+    if (isPlainDecimal(rest, locale))
+        return true;
     // The locale parser also takes exponents, "inf" and "nan"; no price is written that way.
     for (const QChar c : rest) {
         if (c.isLetter())

@@ -24,46 +24,77 @@ int neverSpace(unsigned char) {
     return 0;
 }
 
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// Fields are kept as the file's bytes while it is parsed, and decoded in one go at the end.
 struct ParseState {
-    CsvEncoding encoding = CsvEncoding::Utf8;
-    QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     CsvTable table;
     CsvRow current;
+    QByteArray bytes; // every data field's bytes, one after the other
+    QList<QByteArray> headerFields;
     bool haveHeader = false;
     bool atRowStart = true;
     qsizetype line = 0;
-
-    QString decode(const char* data, size_t size) {
-        if (encoding == CsvEncoding::Windows1252)
-            return records::Cp1252::decode(QByteArrayView(data, qsizetype(size)));
-        // Plain ASCII, by far the most common field, reads the same in both encodings and
-        // cannot be invalid.
-        if (std::all_of(data, data + size, [](char c) { return uchar(c) < 0x80; }))
-            return QString::fromLatin1(data, qsizetype(size));
-        utf8.resetState();
-        QString text = utf8.decode(QByteArrayView(data, qsizetype(size)));
-        if (utf8.hasError())
-            current.badText = true;
-        return text;
-    }
 };
 
 void onField(void* data, size_t size, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    s->current.fields.append(data ? s->decode(static_cast<const char*>(data), size) : QString());
+    const QByteArrayView field(static_cast<const char*>(data), data ? qsizetype(size) : 0);
+    if (!s->haveHeader) {
+        s->headerFields.append(field.toByteArray());
+        return;
+    }
+    s->bytes.append(field);
+    s->table.ends.push_back(s->bytes.size());
+    ++s->current.size;
 }
 
 void onRowEnd(int, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    if (!s->haveHeader) {
-        s->table.header = std::move(s->current.fields);
-        s->haveHeader = true;
-    } else {
-        s->table.rows.push_back(std::move(s->current));
-    }
+    if (s->haveHeader)
+        s->table.rows.push_back(s->current);
+    s->haveHeader = true;
     s->current = CsvRow{};
-    s->current.fields.reserve(s->table.header.size());
+    s->current.first = qsizetype(s->table.ends.size());
     s->atRowStart = true;
+}
+
+QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = nullptr) {
+    if (encoding == CsvEncoding::Windows1252)
+        return records::Cp1252::decode(bytes);
+    // Plain ASCII, by far the most common field, reads the same in both encodings and cannot
+    // be invalid.
+    if (isAscii(bytes))
+        return QString::fromLatin1(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError() && bad)
+        *bad = true;
+    return text;
+}
+
+// The fields' text from their bytes. Windows-1252 and ASCII have a character per byte, so the
+// whole buffer is decoded at once and the fields keep their places; other UTF-8 a field at a time,
+// each row learning whether all of its fields were valid.
+void decodeFields(ParseState& s, CsvEncoding encoding) {
+    CsvTable& t = s.table;
+    if (encoding == CsvEncoding::Windows1252 || isAscii(s.bytes)) {
+        t.text = decodeField(s.bytes, encoding);
+        return;
+    }
+    t.text.reserve(s.bytes.size());
+    qsizetype start = 0;
+    for (CsvRow& row : t.rows) {
+        for (qsizetype i = row.first; i < row.first + row.size; ++i) {
+            const qsizetype end = t.ends[size_t(i)];
+            t.text += decodeField(QByteArrayView(s.bytes).sliced(start, end - start), encoding,
+                                  &row.badText);
+            t.ends[size_t(i)] = t.text.size();
+            start = end;
+        }
+    }
 }
 } // namespace
 
@@ -138,7 +169,8 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
     if (rest.startsWith(kBom))
         rest = rest.sliced(3);
     ParseState state;
-    state.encoding = encoding;
+    // An unquoted field is never longer than its text in the file.
+    state.bytes.reserve(rest.size());
     csv_parser parser;
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
     csv_set_space_func(&parser, neverSpace);
@@ -170,6 +202,9 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
     csv_free(&parser);
     if (state.table.ok() && !state.haveHeader)
         state.table.error = QStringLiteral("the file has no header row");
+    for (const QByteArray& name : std::as_const(state.headerFields))
+        state.table.header.append(decodeField(name, encoding));
+    decodeFields(state, encoding);
     return std::move(state.table);
 }
 

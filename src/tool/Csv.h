@@ -34,10 +34,12 @@ private:
     QByteArray m_encoded;
 };
 
-// One data row: the line of the file where it starts (the header being line 1) and its fields.
+// One data row: the line of the file where it starts (the header being line 1) and where its
+// fields are in the table.
 struct CsvRow {
     qsizetype line = 0;
-    QStringList fields;
+    qsizetype first = 0;  // the table's number of the row's first field
+    int size = 0;         // how many fields the row has
     bool badText = false; // a field was not valid in the file's encoding
 };
 
@@ -46,9 +48,22 @@ struct CsvTable {
     std::vector<CsvRow> rows;
     QString error; // why the file could not be read as CSV at all; empty when it could
     qsizetype errorLine = 0;
+    // Every data field's text, one after the other, and where each ends in it: one buffer for the
+    // whole file rather than a string per field.
+    QString text;
+    std::vector<qsizetype> ends;
+
     bool ok() const { return error.isEmpty(); }
     // Index of a header name, letter case and surrounding blanks ignored; -1 when absent.
     int column(const QString& name) const;
+    // A field of a row, empty when the row has no such field; valid while the table's text is.
+    QStringView field(const CsvRow& row, int index) const {
+        if (index < 0 || index >= row.size)
+            return {};
+        const size_t at = size_t(row.first + index);
+        const qsizetype start = at == 0 ? 0 : ends[at - 1];
+        return QStringView(text).sliced(start, ends[at] - start);
+    }
 };
 
 // Reads an RFC 4180 file strictly (a stray quote is an error, not guessed at). A UTF-8 byte

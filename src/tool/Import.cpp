@@ -1,6 +1,8 @@
 #include "tool/Import.h"
 
 #include "items/ItemCatalogue.h"
+#include "records/FolderIndex.h"
+#include "records/ProfileRecord.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -16,17 +18,37 @@ QString oneLine(const QString& text) {
     return line;
 }
 
-// Case-folded names of the records a folder holds, so each row is checked without listing
-// the folder again.
-QSet<QString> recordKeys(const QString& folder) {
-    QSet<QString> keys;
-    if (const auto listing = records::RecordFile::list(folder)) {
-        keys.reserve(listing->names.size());
-        for (const QString& name : listing->names)
-            keys.insert(name.toCaseFolded());
+// Names as the folders compare them: letter case ignored one UTF-16 unit at a time. A key is a
+// view of the name, hashed over its folded units, so no folded copy is made.
+struct FoldedKey {
+    QStringView name;
+    bool operator==(const FoldedKey& o) const {
+        return records::NameTable::compareIgnoringCase(name, o.name) == 0;
     }
-    return keys;
+};
+
+size_t qHash(const FoldedKey& key, size_t seed) {
+    quint64 h = 0xcbf29ce484222325ull ^ seed;
+    for (const QChar c : key.name) {
+        const char16_t u = c.unicode();
+        h = (h ^ (u < 0x80 ? (unsigned(u - u'A') < 26u ? u + 32 : u) : QChar::toCaseFolded(u))) *
+            0x100000001b3ull;
+    }
+    return size_t(h);
 }
+
+// The folder's records as listed once; each row is looked up without listing the folder again.
+class FolderNames {
+public:
+    explicit FolderNames(const QString& folder) : m_index(records::FolderIndex::of(folder)) {
+        m_found = m_index->update();
+    }
+    bool contains(QStringView name) const { return m_found && m_index->rowIgnoringCase(name) >= 0; }
+
+private:
+    std::shared_ptr<records::FolderIndex> m_index;
+    bool m_found = false;
+};
 
 // Maps the header to the columns an import reads; the rest are either export columns the
 // import has no use for or unknown (reported, not fatal).
@@ -54,9 +76,9 @@ Columns mapColumns(const CsvTable& table, const QStringList& wanted, int require
 
 // The shape problems of a row, before any rule of the dialogs is asked.
 QString rowProblem(const CsvRow& row, const CsvTable& table) {
-    if (row.fields.size() != table.header.size())
+    if (row.size != table.header.size())
         return QStringLiteral("the row has %1 fields, the header has %2")
-            .arg(row.fields.size())
+            .arg(row.size)
             .arg(table.header.size());
     if (row.badText)
         return QStringLiteral("the row is not valid UTF-8 (for a Windows-1252 file use "
@@ -64,13 +86,34 @@ QString rowProblem(const CsvRow& row, const CsvTable& table) {
     return {};
 }
 
-QString field(const CsvRow& row, int index, const QString& absent = QString()) {
-    return index < 0 ? absent : row.fields.value(index);
+QStringView field(const CsvTable& table, const CsvRow& row, int index, const QString& absent = {}) {
+    return index < 0 ? QStringView(absent) : table.field(row, index);
+}
+
+// The dialogs' functions take strings: these borrow the file's text instead of copying it.
+QString borrowed(QStringView text) {
+    return QString::fromRawData(reinterpret_cast<const QChar*>(text.utf16()), text.size());
 }
 
 QString sameAsLine(const QString& text, qsizetype line) {
     return QStringLiteral("%1 (the same as line %2)").arg(oneLine(text)).arg(line);
 }
+
+ImportPlan startPlan(const CsvTable& table, const Columns& columns, bool items) {
+    ImportPlan plan;
+    plan.items = items;
+    plan.ignored = columns.unknown;
+    if (!columns.missing.isEmpty()) {
+        plan.error = QStringLiteral("the file has no column \"%1\"").arg(columns.missing);
+        return plan;
+    }
+    plan.text = table.text; // shared, not copied: the rows' views stay valid with the plan
+    plan.rows.resize(table.rows.size());
+    return plan;
+}
+
+const QString kEnglish = QStringLiteral("English");
+const QString kNotApplicable = QStringLiteral("N.A.");
 
 } // namespace
 
@@ -78,9 +121,21 @@ qsizetype ImportPlan::acceptedCount() const {
     return std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.accepted(); });
 }
 
+QStringList ImportPlan::recordLines(const ImportRow& row) const {
+    const auto& f = row.fields;
+    if (items)
+        return items::newItemRecord({f[0].toString(), f[1].toString(), f[2].toString(),
+                                     f[3].toString(), f[4].toString()},
+                                    sessionDate)
+            .toLines();
+    return records::ProfileRecord{row.fileName.toString(), f[0].toString(), f[1].toString(),
+                                  f[2].toString(), QStringLiteral("0")}
+        .toLines();
+}
+
 ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const QString& sessionDate,
                           const QLocale& locale) {
-    enum { Title, Price, Language, Serial, Publisher };
+    enum { Title, Language, Price, Serial, Publisher };
     const Columns columns =
         mapColumns(table,
                    {QStringLiteral("Title"), QStringLiteral("Price"), QStringLiteral("Language"),
@@ -90,45 +145,46 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
                     QStringLiteral("Status"), QStringLiteral("Borrower ID"),
                     QStringLiteral("Borrower Name"), QStringLiteral("Borrower Home"),
                     QStringLiteral("Borrower Cell"), QStringLiteral("Borrower Loan Count")});
-    ImportPlan plan;
-    plan.ignored = columns.unknown;
-    if (!columns.missing.isEmpty()) {
-        plan.error = QStringLiteral("the file has no column \"%1\"").arg(columns.missing);
+    ImportPlan plan = startPlan(table, columns, true);
+    if (!plan.ok())
         return plan;
-    }
-    const QSet<QString> existing = recordKeys(folders.stats);
-    QHash<QString, qsizetype> taken; // case-folded file name -> line of the row that takes it
+    plan.sessionDate = sessionDate;
+    const int at[] = {columns.index[0], columns.index[2], columns.index[1], columns.index[3],
+                      columns.index[4]};
+    const QString* absent[] = {nullptr, &kEnglish, nullptr, &kNotApplicable, &kNotApplicable};
+    const FolderNames existing(folders.stats);
+    QHash<FoldedKey, qsizetype> taken; // file name -> line of the row that takes it
     taken.reserve(qsizetype(table.rows.size()));
-    plan.rows.reserve(table.rows.size());
-    for (const CsvRow& row : table.rows) {
-        ImportRow out;
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        const CsvRow& row = table.rows[r];
+        ImportRow& out = plan.rows[r];
         out.line = row.line;
-        const items::ItemFields fields{
-            field(row, columns.index[Title]),
-            field(row, columns.index[Language], QStringLiteral("English")),
-            field(row, columns.index[Price]),
-            field(row, columns.index[Serial], QStringLiteral("N.A.")),
-            field(row, columns.index[Publisher], QStringLiteral("N.A."))};
-        out.label = fields.title;
+        for (int i = 0; i < 5; ++i)
+            out.fields[size_t(i)] = field(table, row, at[i], absent[i] ? *absent[i] : QString());
         out.refusal = rowProblem(row, table);
-        if (out.refusal.isEmpty()) {
-            if (const auto refusal = items::checkNewItem(fields, locale))
-                out.refusal = oneLine(refusal->message.text);
+        if (!out.refusal.isEmpty())
+            continue;
+        const items::ItemFields fields{borrowed(out.fields[Title]), borrowed(out.fields[Language]),
+                                       borrowed(out.fields[Price]), borrowed(out.fields[Serial]),
+                                       borrowed(out.fields[Publisher])};
+        if (const auto refusal = items::checkNewItem(fields, locale)) {
+            out.refusal = oneLine(refusal->message.text);
+            continue;
         }
-        if (out.refusal.isEmpty()) {
-            const QString name = records::itemFileName(fields.title);
-            const QString key = name.toCaseFolded();
-            if (existing.contains(key)) {
-                out.refusal = oneLine(items::alreadyCreatedMessage().text);
-            } else if (const auto at = taken.constFind(key); at != taken.cend()) {
-                out.refusal = sameAsLine(items::alreadyCreatedMessage().text, *at);
-            } else {
-                taken.insert(key, row.line);
-                out.fileName = name;
-                out.lines = items::newItemRecord(fields, sessionDate).toLines();
-            }
+        QStringView name = out.fields[Title];
+        if (const QString made = records::itemFileName(fields.title);
+            made.constData() != fields.title.constData()) {
+            plan.made.append(made);
+            name = plan.made.constLast();
         }
-        plan.rows.push_back(std::move(out));
+        if (existing.contains(name)) {
+            out.refusal = oneLine(items::alreadyCreatedMessage().text);
+        } else if (const auto it = taken.constFind(FoldedKey{name}); it != taken.cend()) {
+            out.refusal = sameAsLine(items::alreadyCreatedMessage().text, *it);
+        } else {
+            taken.insert(FoldedKey{name}, row.line);
+            out.fileName = name;
+        }
     }
     return plan;
 }
@@ -140,59 +196,55 @@ ImportPlan planBorrowerImport(const Folders& folders, const CsvTable& table,
                                        {QStringLiteral("Name"), QStringLiteral("Home"),
                                         QStringLiteral("Cell"), QStringLiteral("Profile ID")},
                                        3, {QStringLiteral("Loan Count")});
-    ImportPlan plan;
-    plan.ignored = columns.unknown;
-    if (!columns.missing.isEmpty()) {
-        plan.error = QStringLiteral("the file has no column \"%1\"").arg(columns.missing);
+    ImportPlan plan = startPlan(table, columns, false);
+    if (!plan.ok())
         return plan;
-    }
     static const QRegularExpression idForm(QStringLiteral("^[1-9][0-9]{6}[A-Z]$"));
-    const QSet<QString> existing = recordKeys(folders.profiles);
+    const FolderNames existing(folders.profiles);
     // IDs the file gives are kept out of the generator's reach, wherever their rows are.
-    QSet<QString> given;
+    QSet<FoldedKey> given;
     for (const CsvRow& row : table.rows)
-        given.insert(field(row, columns.index[Id]).toCaseFolded());
-    QHash<QString, qsizetype> taken;
-    plan.rows.reserve(table.rows.size());
-    for (const CsvRow& row : table.rows) {
-        ImportRow out;
+        given.insert(FoldedKey{field(table, row, columns.index[Id])});
+    QHash<FoldedKey, qsizetype> taken;
+    const QString clash = borrowers::clashMessage().text.section(u'\r', 0, 0);
+    for (size_t r = 0; r < table.rows.size(); ++r) {
+        const CsvRow& row = table.rows[r];
+        ImportRow& out = plan.rows[r];
         out.line = row.line;
-        const borrowers::ProfileFields fields{field(row, columns.index[Name]),
-                                              field(row, columns.index[Home]),
-                                              field(row, columns.index[Cell])};
-        QString id = field(row, columns.index[Id]);
-        out.label = fields.name;
+        for (int i : {Name, Home, Cell})
+            out.fields[size_t(i)] = field(table, row, columns.index[i]);
+        QStringView id = field(table, row, columns.index[Id]);
         out.refusal = rowProblem(row, table);
-        if (out.refusal.isEmpty()) {
-            if (const auto refusal = borrowers::checkFields(fields))
-                out.refusal = oneLine(refusal->message.text);
+        if (!out.refusal.isEmpty())
+            continue;
+        if (const auto refusal =
+                borrowers::checkFields({borrowed(out.fields[Name]), borrowed(out.fields[Home]),
+                                        borrowed(out.fields[Cell])})) {
+            out.refusal = oneLine(refusal->message.text);
+            continue;
         }
-        if (out.refusal.isEmpty() && !id.isEmpty()) {
+        if (!id.isEmpty()) {
             if (!idForm.match(id).hasMatch())
                 out.refusal = QStringLiteral("the Profile ID %1 is not seven digits (the first "
                                              "not 0) followed by a capital letter")
                                   .arg(id);
-            else if (existing.contains(id.toCaseFolded()))
-                out.refusal = oneLine(borrowers::clashMessage().text.section(u'\r', 0, 0));
-            else if (const auto at = taken.constFind(id.toCaseFolded()); at != taken.cend())
-                out.refusal = sameAsLine(borrowers::clashMessage().text.section(u'\r', 0, 0), *at);
+            else if (existing.contains(id))
+                out.refusal = oneLine(clash);
+            else if (const auto it = taken.constFind(FoldedKey{id}); it != taken.cend())
+                out.refusal = sameAsLine(clash, *it);
+            if (!out.refusal.isEmpty())
+                continue;
+        } else {
+            QString made;
+            do
+                made = borrowers::generateProfileId(random);
+            while (existing.contains(made) || given.contains(FoldedKey{made}) ||
+                   taken.contains(FoldedKey{made}));
+            plan.made.append(made);
+            id = plan.made.constLast();
         }
-        if (out.refusal.isEmpty()) {
-            const auto inUse = [&](const QString& key) {
-                return existing.contains(key) || given.contains(key) || taken.contains(key);
-            };
-            if (id.isEmpty()) {
-                do
-                    id = borrowers::generateProfileId(random);
-                while (inUse(id.toCaseFolded()));
-            }
-            taken.insert(id.toCaseFolded(), row.line);
-            out.fileName = id;
-            out.lines = records::ProfileRecord{id, fields.name, fields.home, fields.cell,
-                                               QStringLiteral("0")}
-                            .toLines();
-        }
-        plan.rows.push_back(std::move(out));
+        taken.insert(FoldedKey{id}, row.line);
+        out.fileName = id;
     }
     return plan;
 }
@@ -200,7 +252,7 @@ ImportPlan planBorrowerImport(const Folders& folders, const CsvTable& table,
 std::vector<ImportWrite> applyImport(const QString& folder, const ImportPlan& plan,
                                      const std::function<void(qsizetype)>& progress) {
     std::vector<ImportWrite> written;
-    const QSet<QString> existing = recordKeys(folder);
+    const FolderNames existing(folder);
     // Made a group at a time: each group's files reach the disk with a few syncs in all, and the
     // progress moves on as each group is done.
     constexpr size_t kGroup = 512;
@@ -211,9 +263,9 @@ std::vector<ImportWrite> applyImport(const QString& folder, const ImportPlan& pl
         for (size_t i = 0; i < group.size(); ++i) {
             // The same name in another case is the same record; the exact name is refused by
             // the creation itself, which never replaces a file.
-            clash[i] = existing.contains(group[i]->fileName.toCaseFolded());
+            clash[i] = existing.contains(group[i]->fileName);
             if (!clash[i])
-                made.push_back({group[i]->fileName, group[i]->lines});
+                made.push_back({group[i]->fileName.toString(), plan.recordLines(*group[i])});
         }
         const std::vector<records::Result<>> results = records::RecordFile::createAll(folder, made);
         auto result = results.begin();

@@ -8,19 +8,25 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <array>
 #include <functional>
 #include <vector>
 
 namespace quillory::tool {
 
-// One data row of an import: either a record to create or the reason it is refused.
+// One data row of an import: either a record to create or the reason it is refused. Its texts
+// are views of its plan's text, valid as long as the plan (or a copy of it) is.
 struct ImportRow {
     qsizetype line = 0;
-    QString label;     // the title or the borrower's name, to name the row in a report
-    QString fileName;  // the item file name or Profile ID of an accepted row
-    QStringList lines; // the record an accepted row creates
-    QString refusal;   // why the row is refused, in the dialogs' own words; empty when accepted
+    // The fields as read, absent columns given their defaults (items: title, language, price,
+    // serial number, publisher; borrowers: name, home, cell).
+    std::array<QStringView, 5> fields;
+    QStringView fileName; // the item file name or Profile ID of an accepted row
+    QString refusal;      // why the row is refused, in the dialogs' own words; empty when accepted
     bool accepted() const { return refusal.isEmpty(); }
+    // The title or the borrower's name, to name the row in a report.
+    QStringView label() const { return fields[0]; }
 };
 
 struct ImportPlan {
@@ -29,6 +35,13 @@ struct ImportPlan {
     std::vector<ImportRow> rows;
     bool ok() const { return error.isEmpty(); }
     qsizetype acceptedCount() const;
+    // The record an accepted row creates, made when it is written: a dry run keeps only views.
+    QStringList recordLines(const ImportRow& row) const;
+
+    bool items = true;
+    QString sessionDate;
+    QString text;     // the file's text, which the rows' fields are views of
+    QStringList made; // the names the plan made (file names with replaced characters, new IDs)
 };
 
 // Items: columns Title and Price are required; Language, Serial Number and Publisher, when

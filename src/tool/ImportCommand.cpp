@@ -15,12 +15,12 @@ void printRow(CommandContext& context, const ImportRow& row, const QString& outc
     if (row.accepted())
         context.print(QStringLiteral("line %1: %2 \"%3\" as %4\n")
                           .arg(row.line)
-                          .arg(outcome, row.label, row.fileName));
+                          .arg(outcome, row.label(), row.fileName));
     else
         context.print(
             QStringLiteral("line %1: %2 \"%3\": %4\n")
                 .arg(row.line)
-                .arg(context.coloured(31, QStringLiteral("refused")), row.label, row.refusal));
+                .arg(context.coloured(31, QStringLiteral("refused")), row.label(), row.refusal));
 }
 
 int runImport(CommandContext& context) {
@@ -116,7 +116,7 @@ int runImport(CommandContext& context) {
             const records::Result<>& r = std::prev(write)->result;
             context.print(QStringLiteral("line %1: %2 \"%3\" as %4: %5\n")
                               .arg(row.line)
-                              .arg(context.coloured(31, QStringLiteral("not written")), row.label,
+                              .arg(context.coloured(31, QStringLiteral("not written")), row.label(),
                                    row.fileName, errorText(r.error())));
         }
     }
