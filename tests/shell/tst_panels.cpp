@@ -11,14 +11,6 @@ using namespace quillory::test;
 
 namespace {
 
-const QStringList kFree = rec::item("Free");
-const QStringList kLent = rec::lentItem("Lent");
-
-QStringList titled(QStringList lines, const QString& title) {
-    lines[0] = title;
-    return lines;
-}
-
 // A started, shown main window over these item and profile records; the item blink ticks only
 // when told.
 struct Panels {
@@ -79,7 +71,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("offered");
         QStringList distinct{"Title 1", "Date 2", "Available", "Lang 4", "$5", "Ser 6", "Pub 7"};
         QTest::newRow("available") << distinct << "change";
-        QTest::newRow("on loan") << titled(kLent, "Title 1") << "details";
+        QTest::newRow("on loan") << rec::lentItem("Title 1") << "details";
         distinct[2] = "Available ";
         QTest::newRow("available with a blank") << distinct << "details";
         QTest::newRow("lost lines") << distinct.mid(0, 6) << "";
@@ -87,7 +79,8 @@ private Q_SLOTS:
     void itemShownAndGates() {
         QFETCH(QStringList, lines);
         QFETCH(QString, offered);
-        Panels p({{"Aaa", offered == "change" ? kLent : kFree}, {"Item", lines}});
+        Panels p({{"Aaa", offered == "change" ? rec::lentItem("Aaa") : rec::item("Aaa")},
+                  {"Item", lines}});
         pick("filStats", "Aaa");
         QVERIFY(p.offered() != offered);
         pick("filStats", "Item");
@@ -110,7 +103,7 @@ private Q_SLOTS:
     // A right press, and any press beside the names, keeps the selection; the pop-up menu
     // opens for a selected item only.
     void pressesKeepTheSelection() {
-        Panels p({{"Free", kFree}, {"Lent", kLent}});
+        Panels p({{"Free", rec::item("Free")}, {"Lent", rec::lentItem("Lent")}});
         auto* popUp = child<QMenu>("mnuPopUp");
         auto* list = child<FolderList>("filStats");
         pick("filStats", "Lent", Qt::RightButton);
@@ -143,9 +136,9 @@ private Q_SLOTS:
     void search() {
         QFETCH(QString, typed);
         QFETCH(QString, selected);
-        Panels p({{"Alpha", titled(kFree, "Alpha")},
-                  {"Gone with the Wind _2nd ed__", titled(kFree, "Gone with the Wind (2nd ed.)")},
-                  {"Lent", kLent},
+        Panels p({{"Alpha", rec::item("Alpha")},
+                  {"Gone with the Wind _2nd ed__", rec::item("Gone with the Wind (2nd ed.)")},
+                  {"Lent", rec::lentItem("Lent")},
                   {"Damaged", {"Damaged"}}});
         pick("filStats", "Alpha");
         for (const QChar c : typed)
@@ -163,8 +156,9 @@ private Q_SLOTS:
     void itemRemoval() {
         QFETCH(QString, answer);
         const QString name = "Gone with the Wind _2nd ed__";
-        Panels p(
-            {{"Alpha", titled(kFree, "Alpha")}, {name, titled(kFree, "Gone")}, {"Lent", kLent}});
+        Panels p({{"Alpha", rec::item("Alpha")},
+                  {name, rec::item("Gone")},
+                  {"Lent", rec::lentItem("Lent")}});
         pick("filStats", "Alpha");
         // Selected but not shown: the question must still name the file that goes.
         child<FolderList>("filStats")->selectName(name);
@@ -223,8 +217,9 @@ private Q_SLOTS:
     }
 
     void editItem() {
-        QStringList dune = titled(kFree, "Dune");
-        Panels p({{"Dune", dune}, {"Other", titled(kFree, "Other")}, {"Torn", kFree.mid(0, 4)}});
+        QStringList dune = rec::item("Dune");
+        Panels p(
+            {{"Dune", dune}, {"Other", rec::item("Other")}, {"Torn", rec::item("Torn").mid(0, 4)}});
         pick("filStats", "Dune");
         click("cmdEditItem");
         QPointer<QWidget> d = p.dialog("frmEditItemDetail");
