@@ -55,8 +55,7 @@ private Q_SLOTS:
         setting("capitalised key", "[Paths]\nStats=/data/s/\n", "stats", s);
         setting("upper section and key", "[PATHS]\nPROFILES=/data/p/\n", "Profiles", "/data/p/");
         setting("lower section", "[paths]\nloaned=/l/\n", "Loaned", "/l/");
-        setting("comma", "[Paths]\nstats=/a,b/\n", "stats", "/a,b/");
-        setting("semicolon", "[Paths]\nstats=/a;b/\n", "stats", "/a;b/");
+        setting("comma, semicolon", "[Paths]\nstats=/a,b;c/\n", "stats", "/a,b;c/");
         setting("quotes, hash, trailing blank", "[Paths]\nstats=\"/x\" #y \n", "stats",
                 "\"/x\" #y ");
         setting("non-ASCII",
@@ -140,7 +139,6 @@ private Q_SLOTS:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("text");
         const QLocale french(QLocale::French, QLocale::France);
-        QTest::newRow("512 MiB") << quint64(512) * 1024 * 1024 << quint64(0) << kC << "524288";
         QTest::newRow("1536 bytes") << quint64(1536) << quint64(0) << kC << "1.5";
         QTest::newRow("regional separator") << quint64(1536) << quint64(0) << kGerman << "1,5";
         QTest::newRow("no thousands separator")
@@ -149,7 +147,6 @@ private Q_SLOTS:
             << quint64(1) << quint64(0) << kC << "0.0009765625";
         QTest::newRow("above 4 GiB") << (quint64(5) << 30) + 512 << quint64(0) << kC << "5242880.5";
         QTest::newRow("share rounded up") << quint64(2) << quint64(3) << kC << "66.67%";
-        QTest::newRow("all") << quint64(7) << quint64(7) << kC << "100.00%";
         QTest::newRow("nothing to divide by") << quint64(0) << quint64(0) << kC << "0.00%";
         QTest::newRow("large") << (quint64(3) << 44) << (quint64(1) << 47) << kC << "37.50%";
         QTest::newRow("regional share") << quint64(4732) << quint64(10000) << french << "47,32%";
@@ -190,14 +187,12 @@ private Q_SLOTS:
     void procFigures() {
         QFETCH(QByteArray, meminfo);
         QFETCH(Figures, figures);
-        const auto f = SystemMemoryStatus::fromProcText(
-            meminfo, "Name:\tquillory\nVmPeak:\t  200000 kB\nVmSize:\t  123456 kB\n");
-        QCOMPARE(f.has_value(), !figures.isEmpty());
-        if (f)
-            QCOMPARE((Figures{f->totalPhys, f->availPhys, f->totalPage, f->availPage,
-                              f->totalVirtual - f->availVirtual}),
-                     (Figures{figures[0] * 1024, figures[1] * 1024, figures[2] * 1024,
-                              figures[3] * 1024, figures[4] * 1024}));
+        Figures got;
+        if (const auto f = SystemMemoryStatus::fromProcText(
+                meminfo, "Name:\tquillory\nVmPeak:\t  200000 kB\nVmSize:\t  123456 kB\n"))
+            got = {f->totalPhys / 1024, f->availPhys / 1024, f->totalPage / 1024,
+                   f->availPage / 1024, (f->totalVirtual - f->availVirtual) / 1024};
+        QCOMPARE(got, figures);
     }
 
     void versionHistoryAsPlainText_data() {
