@@ -190,7 +190,6 @@ void TestLending::returnOutcomes_data() {
     row("the smallest count: rebuilt, not returned", ann,
         crlf(profile(kId, "-9223372036854775808")), R::Repaired, {loaned});
     row("loan list missing", list, {}, R::LoanListMissing, three);
-    row("loan list of 200 MB", list, "<200 MB>", R::LoanListMissing, three);
     row("a folder for the loan list", list, "<folder>", R::LoanListMissing, three);
     row("loan list a link out of the folder", list, "<link>", R::LoanListMissing, three);
     row("loan list of garbage", list, QByteArray("\x01\xFF\rDune (1965)\n\x00\x7F", 17),

@@ -2,7 +2,6 @@
 
 #include "records/Cp1252.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -59,10 +58,6 @@ void TestFolders::make(const QString& path, const QByteArray& what) {
         const QString outside = QFileInfo(path).absolutePath() + QStringLiteral("/../outside");
         writeBytes(outside, "Dune\r\nSecret\r\n");
         QFile::link(QStringLiteral("../outside"), path);
-    } else if (what == "<200 MB>") {
-        QFile big(path);
-        if (big.open(QIODevice::WriteOnly))
-            big.resize(200LL << 20);
     } else {
         put(path, what);
     }
@@ -84,15 +79,9 @@ Files TestFolders::filesUnder(const QString& root) {
     while (it.hasNext()) {
         const QString path = it.next();
         const QFileInfo info = it.fileInfo();
-        QByteArray content;
-        if (info.isSymLink())
-            content = "link to " + info.symLinkTarget().toUtf8();
-        else if (info.size() > (1 << 20))
-            content = "size " + QByteArray::number(info.size()) + " time " +
-                      QByteArray::number(info.lastModified().toMSecsSinceEpoch());
-        else
-            content = readBytes(path);
-        files.insert(QDir(root).relativeFilePath(path), content);
+        files.insert(QDir(root).relativeFilePath(path),
+                     info.isSymLink() ? "link to " + info.symLinkTarget().toUtf8()
+                                      : readBytes(path));
     }
     return files;
 }

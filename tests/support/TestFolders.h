@@ -31,15 +31,14 @@ public:
     static void writeNamed(const QString& folder, const QByteArray& name, const QByteArray& bytes);
     // Writes the bytes, or removes the file for a null array.
     static void put(const QString& path, const QByteArray& bytes);
-    // Makes what a test needs at path: "<folder>", "<link>" (to a file outside the folders),
-    // "<200 MB>" (a sparse file), no file for a null array, else a file of these bytes.
+    // Makes what a test needs at path: "<folder>", "<link>" (to a file outside the folders), no
+    // file for a null array, else a file of these bytes.
     static void make(const QString& path, const QByteArray& what);
     // The bytes, or a null array when there is no file (so "absent" compares too).
     static QByteArray bytesOrNull(const QString& path);
     // Lines encoded in Windows-1252, each ended with CR LF.
     static QByteArray crlf(const QStringList& lines);
-    // Every file below root, hidden ones included, with its bytes; a link stands for itself and
-    // a file too large to be a record by its size, so a 200 MB test file is not read.
+    // Every file below root, hidden ones included, with its bytes; a link stands for itself.
     static Files filesUnder(const QString& root);
     Files snapshot() const { return filesUnder(root()); }
     // The files added, removed or changed between two snapshots, sorted.
