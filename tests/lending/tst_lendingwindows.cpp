@@ -214,12 +214,9 @@ void TestLendingWindows::damagedFiles() {
     h.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
     const QString shownName = records::FileNames::decode(name);
-    const char* list = where == "stats"      ? "filStats"
-                       : where == "profiles" ? "filProfiles"
-                                             : "filLoaned";
-    const char* label = where == "stats"      ? "lblItemTitle"
-                        : where == "profiles" ? "lblProfileName"
-                                              : "lblNote";
+    const QMap<QString, std::pair<QString, QString>> panels{
+        {"stats", {"filStats", "lblItemTitle"}}, {"profiles", {"filProfiles", "lblProfileName"}}};
+    const auto [list, label] = panels.value(where, {"filLoaned", "lblNote"});
     if (!name.isEmpty())
         pick(list, shownName);
     if (expect == "damaged") {
