@@ -36,12 +36,10 @@ for target in "${targets[@]}"; do
     limit=(-max_total_time="$seconds")
     [[ "$seconds" -ne 0 ]] || limit=(-runs=0)
     echo "== $target (${seconds}s)"
-    set +e
+    rc=0
     QUILLORY_FUZZ_READER=$target "$build/fuzz/fuzz_readers" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 -max_len=8192 \
         -dict="$root/fuzz/records.dict" -print_final_stats=1 \
-        -artifact_prefix="$build/fuzz-artifacts/$target-" "$work" "$seeds" >"$log" 2>&1
-    rc=$?
-    set -e
+        -artifact_prefix="$build/fuzz-artifacts/$target-" "$work" "$seeds" >"$log" 2>&1 || rc=$?
     result=ok
     if [[ $rc -ne 0 ]] || grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|expectation failed' "$log"; then
         result=FAILED failed+=("$target")
@@ -54,7 +52,4 @@ done
 
 printf '%-22s %12s %10s  %s\n' target executions exec/s result
 printf '%s\n' "${summary[@]}"
-if [[ ${#failed[@]} -gt 0 ]]; then
-    echo "fuzzing failed: ${failed[*]}" >&2
-    exit 1
-fi
+[[ ${#failed[@]} -eq 0 ]] || { echo "fuzzing failed: ${failed[*]}" >&2; exit 1; }
