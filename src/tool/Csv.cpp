@@ -32,7 +32,9 @@ bool isAscii(QByteArrayView bytes) {
 struct ParseState {
     CsvTable table;
     CsvRow current;
-    QByteArray bytes; // every data field's bytes, one after the other
+    QByteArray bytes;    // every data field's bytes, one after the other, unless the file is ASCII
+    bool ascii = false;  // then each field goes straight into the table's text
+    qsizetype lines = 0; // line breaks in the file: room for rows and fields is made once
     QList<QByteArray> headerFields;
     bool haveHeader = false;
     bool atRowStart = true;
@@ -46,18 +48,27 @@ void onField(void* data, size_t size, void* state) {
         s->headerFields.append(field.toByteArray());
         return;
     }
-    s->bytes.append(field);
-    s->table.ends.push_back(s->bytes.size());
+    if (s->ascii) {
+        s->table.text.append(QLatin1StringView(field));
+        s->table.ends.push_back(quint32(s->table.text.size()));
+    } else {
+        s->bytes.append(field);
+        s->table.ends.push_back(quint32(s->bytes.size()));
+    }
     ++s->current.size;
 }
 
 void onRowEnd(int, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    if (s->haveHeader)
+    if (s->haveHeader) {
         s->table.rows.push_back(s->current);
+    } else {
+        s->table.rows.reserve(s->lines);
+        s->table.ends.reserve(s->lines * s->headerFields.size());
+    }
     s->haveHeader = true;
     s->current = CsvRow{};
-    s->current.first = qsizetype(s->table.ends.size());
+    s->current.first = s->table.ends.size();
     s->atRowStart = true;
 }
 
@@ -80,6 +91,8 @@ QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = null
 // each row learning whether all of its fields were valid.
 void decodeFields(ParseState& s, CsvEncoding encoding) {
     CsvTable& t = s.table;
+    if (s.ascii)
+        return;
     if (encoding == CsvEncoding::Windows1252 || isAscii(s.bytes)) {
         t.text = decodeField(s.bytes, encoding);
         return;
@@ -88,10 +101,10 @@ void decodeFields(ParseState& s, CsvEncoding encoding) {
     qsizetype start = 0;
     for (CsvRow& row : t.rows) {
         for (qsizetype i = row.first; i < row.first + row.size; ++i) {
-            const qsizetype end = t.ends[size_t(i)];
+            const qsizetype end = t.ends[i];
             t.text += decodeField(QByteArrayView(s.bytes).sliced(start, end - start), encoding,
                                   &row.badText);
-            t.ends[size_t(i)] = t.text.size();
+            t.ends[i] = quint32(t.text.size());
             start = end;
         }
     }
@@ -168,9 +181,21 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
     QByteArrayView rest(bytes);
     if (rest.startsWith(kBom))
         rest = rest.sliced(3);
+    // Far beyond any library's catalogue; keeps every place in the text within 32 bits (a UTF-8
+    // byte never decodes to more than one UTF-16 unit).
+    if (rest.size() > qsizetype(INT32_MAX)) {
+        CsvTable tooLarge;
+        tooLarge.error = QStringLiteral("the file is too large");
+        return tooLarge;
+    }
     ParseState state;
-    // An unquoted field is never longer than its text in the file.
-    state.bytes.reserve(rest.size());
+    // A field is never longer than its text in the file.
+    state.ascii = encoding == CsvEncoding::Utf8 && isAscii(rest);
+    if (state.ascii)
+        state.table.text.reserve(rest.size());
+    else
+        state.bytes.reserve(rest.size());
+    state.lines = std::count(rest.begin(), rest.end(), '\n') + 1;
     csv_parser parser;
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
     csv_set_space_func(&parser, neverSpace);

@@ -45,13 +45,14 @@ struct CsvRow {
 
 struct CsvTable {
     QStringList header;
-    std::vector<CsvRow> rows;
+    QList<CsvRow> rows;
     QString error; // why the file could not be read as CSV at all; empty when it could
     qsizetype errorLine = 0;
     // Every data field's text, one after the other, and where each ends in it: one buffer for the
-    // whole file rather than a string per field.
+    // whole file rather than a string per field. A copy of the table shares them. A file is read
+    // whole into memory, so it is refused long before its text outgrows 32-bit places.
     QString text;
-    std::vector<qsizetype> ends;
+    QList<quint32> ends;
 
     bool ok() const { return error.isEmpty(); }
     // Index of a header name, letter case and surrounding blanks ignored; -1 when absent.
@@ -60,9 +61,9 @@ struct CsvTable {
     QStringView field(const CsvRow& row, int index) const {
         if (index < 0 || index >= row.size)
             return {};
-        const size_t at = size_t(row.first + index);
+        const qsizetype at = row.first + index;
         const qsizetype start = at == 0 ? 0 : ends[at - 1];
-        return QStringView(text).sliced(start, ends[at] - start);
+        return QStringView(text).sliced(start, qsizetype(ends[at]) - start);
     }
 };
 

@@ -86,10 +86,6 @@ QString rowProblem(const CsvRow& row, const CsvTable& table) {
     return {};
 }
 
-QStringView field(const CsvTable& table, const CsvRow& row, int index, const QString& absent = {}) {
-    return index < 0 ? QStringView(absent) : table.field(row, index);
-}
-
 // The dialogs' functions take strings: these borrow the file's text instead of copying it.
 QString borrowed(QStringView text) {
     return QString::fromRawData(reinterpret_cast<const QChar*>(text.utf16()), text.size());
@@ -107,8 +103,8 @@ ImportPlan startPlan(const CsvTable& table, const Columns& columns, bool items) 
         plan.error = QStringLiteral("the file has no column \"%1\"").arg(columns.missing);
         return plan;
     }
-    plan.text = table.text; // shared, not copied: the rows' views stay valid with the plan
-    plan.rows.resize(table.rows.size());
+    plan.source = table; // shared, not copied: the rows' views stay valid with the plan
+    plan.rows.resize(size_t(table.rows.size()));
     return plan;
 }
 
@@ -121,15 +117,17 @@ qsizetype ImportPlan::acceptedCount() const {
     return std::count_if(rows.begin(), rows.end(), [](const ImportRow& r) { return r.accepted(); });
 }
 
+QStringView ImportPlan::field(const ImportRow& row, int index) const {
+    const int column = columns[size_t(index)];
+    return column < 0 ? defaults[size_t(index)]
+                      : source.field(source.rows[&row - rows.data()], column);
+}
+
 QStringList ImportPlan::recordLines(const ImportRow& row) const {
-    const auto& f = row.fields;
+    const auto f = [&](int i) { return field(row, i).toString(); };
     if (items)
-        return items::newItemRecord({f[0].toString(), f[1].toString(), f[2].toString(),
-                                     f[3].toString(), f[4].toString()},
-                                    sessionDate)
-            .toLines();
-    return records::ProfileRecord{row.fileName.toString(), f[0].toString(), f[1].toString(),
-                                  f[2].toString(), QStringLiteral("0")}
+        return items::newItemRecord({f(0), f(1), f(2), f(3), f(4)}, sessionDate).toLines();
+    return records::ProfileRecord{row.fileName.toString(), f(0), f(1), f(2), QStringLiteral("0")}
         .toLines();
 }
 
@@ -149,29 +147,27 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
     if (!plan.ok())
         return plan;
     plan.sessionDate = sessionDate;
-    const int at[] = {columns.index[0], columns.index[2], columns.index[1], columns.index[3],
-                      columns.index[4]};
-    const QString* absent[] = {nullptr, &kEnglish, nullptr, &kNotApplicable, &kNotApplicable};
+    plan.columns = {columns.index[0], columns.index[2], columns.index[1], columns.index[3],
+                    columns.index[4]};
+    plan.defaults = {QStringView(), kEnglish, QStringView(), kNotApplicable, kNotApplicable};
     const FolderNames existing(folders.stats);
     QHash<FoldedKey, qsizetype> taken; // file name -> line of the row that takes it
-    taken.reserve(qsizetype(table.rows.size()));
-    for (size_t r = 0; r < table.rows.size(); ++r) {
-        const CsvRow& row = table.rows[r];
-        ImportRow& out = plan.rows[r];
+    taken.reserve(table.rows.size());
+    for (ImportRow& out : plan.rows) {
+        const CsvRow& row = table.rows[&out - plan.rows.data()];
         out.line = row.line;
-        for (int i = 0; i < 5; ++i)
-            out.fields[size_t(i)] = field(table, row, at[i], absent[i] ? *absent[i] : QString());
         out.refusal = rowProblem(row, table);
         if (!out.refusal.isEmpty())
             continue;
-        const items::ItemFields fields{borrowed(out.fields[Title]), borrowed(out.fields[Language]),
-                                       borrowed(out.fields[Price]), borrowed(out.fields[Serial]),
-                                       borrowed(out.fields[Publisher])};
+        const items::ItemFields fields{
+            borrowed(plan.field(out, Title)), borrowed(plan.field(out, Language)),
+            borrowed(plan.field(out, Price)), borrowed(plan.field(out, Serial)),
+            borrowed(plan.field(out, Publisher))};
         if (const auto refusal = items::checkNewItem(fields, locale)) {
             out.refusal = oneLine(refusal->message.text);
             continue;
         }
-        QStringView name = out.fields[Title];
+        QStringView name = plan.field(out, Title);
         if (const QString made = records::itemFileName(fields.title);
             made.constData() != fields.title.constData()) {
             plan.made.append(made);
@@ -200,26 +196,25 @@ ImportPlan planBorrowerImport(const Folders& folders, const CsvTable& table,
     if (!plan.ok())
         return plan;
     static const QRegularExpression idForm(QStringLiteral("^[1-9][0-9]{6}[A-Z]$"));
+    plan.columns = {columns.index[Name], columns.index[Home], columns.index[Cell], -1, -1};
     const FolderNames existing(folders.profiles);
+    const auto idOf = [&](const CsvRow& row) { return table.field(row, columns.index[Id]); };
     // IDs the file gives are kept out of the generator's reach, wherever their rows are.
     QSet<FoldedKey> given;
     for (const CsvRow& row : table.rows)
-        given.insert(FoldedKey{field(table, row, columns.index[Id])});
+        given.insert(FoldedKey{idOf(row)});
     QHash<FoldedKey, qsizetype> taken;
     const QString clash = borrowers::clashMessage().text.section(u'\r', 0, 0);
-    for (size_t r = 0; r < table.rows.size(); ++r) {
-        const CsvRow& row = table.rows[r];
-        ImportRow& out = plan.rows[r];
+    for (ImportRow& out : plan.rows) {
+        const CsvRow& row = table.rows[&out - plan.rows.data()];
         out.line = row.line;
-        for (int i : {Name, Home, Cell})
-            out.fields[size_t(i)] = field(table, row, columns.index[i]);
-        QStringView id = field(table, row, columns.index[Id]);
+        QStringView id = idOf(row);
         out.refusal = rowProblem(row, table);
         if (!out.refusal.isEmpty())
             continue;
-        if (const auto refusal =
-                borrowers::checkFields({borrowed(out.fields[Name]), borrowed(out.fields[Home]),
-                                        borrowed(out.fields[Cell])})) {
+        if (const auto refusal = borrowers::checkFields({borrowed(plan.field(out, Name)),
+                                                         borrowed(plan.field(out, Home)),
+                                                         borrowed(plan.field(out, Cell))})) {
             out.refusal = oneLine(refusal->message.text);
             continue;
         }

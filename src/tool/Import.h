@@ -15,18 +15,13 @@
 
 namespace quillory::tool {
 
-// One data row of an import: either a record to create or the reason it is refused. Its texts
-// are views of its plan's text, valid as long as the plan (or a copy of it) is.
+// One data row of an import: either a record to create or the reason it is refused. The nth row
+// of a plan is the nth data row of its file.
 struct ImportRow {
     qsizetype line = 0;
-    // The fields as read, absent columns given their defaults (items: title, language, price,
-    // serial number, publisher; borrowers: name, home, cell).
-    std::array<QStringView, 5> fields;
-    QStringView fileName; // the item file name or Profile ID of an accepted row
+    QStringView fileName; // the item file name or Profile ID of an accepted row, while its plan is
     QString refusal;      // why the row is refused, in the dialogs' own words; empty when accepted
     bool accepted() const { return refusal.isEmpty(); }
-    // The title or the borrower's name, to name the row in a report.
-    QStringView label() const { return fields[0]; }
 };
 
 struct ImportPlan {
@@ -35,12 +30,19 @@ struct ImportPlan {
     std::vector<ImportRow> rows;
     bool ok() const { return error.isEmpty(); }
     qsizetype acceptedCount() const;
-    // The record an accepted row creates, made when it is written: a dry run keeps only views.
+    // A field of a row as read, an absent column given its default (items: 0 title, 1 language,
+    // 2 price, 3 serial number, 4 publisher; borrowers: 0 name, 1 home, 2 cell).
+    QStringView field(const ImportRow& row, int index) const;
+    // The title or the borrower's name, to name the row in a report.
+    QStringView label(const ImportRow& row) const { return field(row, 0); }
+    // The record an accepted row creates, made when it is written: a dry run keeps no records.
     QStringList recordLines(const ImportRow& row) const;
 
     bool items = true;
     QString sessionDate;
-    QString text;     // the file's text, which the rows' fields are views of
+    CsvTable source; // shares the file's text, which the rows' texts are views of
+    std::array<int, 5> columns{-1, -1, -1, -1, -1};
+    std::array<QStringView, 5> defaults;
     QStringList made; // the names the plan made (file names with replaced characters, new IDs)
 };
 

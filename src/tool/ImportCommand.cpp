@@ -11,16 +11,17 @@ namespace {
 
 // One line per row, in file order: refused rows with their reason; accepted rows as what
 // would be, or was, created.
-void printRow(CommandContext& context, const ImportRow& row, const QString& outcome) {
+void printRow(CommandContext& context, const ImportPlan& plan, const ImportRow& row,
+              const QString& outcome) {
     if (row.accepted())
         context.print(QStringLiteral("line %1: %2 \"%3\" as %4\n")
                           .arg(row.line)
-                          .arg(outcome, row.label(), row.fileName));
+                          .arg(outcome, plan.label(row), row.fileName));
     else
-        context.print(
-            QStringLiteral("line %1: %2 \"%3\": %4\n")
-                .arg(row.line)
-                .arg(context.coloured(31, QStringLiteral("refused")), row.label(), row.refusal));
+        context.print(QStringLiteral("line %1: %2 \"%3\": %4\n")
+                          .arg(row.line)
+                          .arg(context.coloured(31, QStringLiteral("refused")), plan.label(row),
+                               row.refusal));
 }
 
 int runImport(CommandContext& context) {
@@ -87,7 +88,7 @@ int runImport(CommandContext& context) {
     const QString kind = items ? QStringLiteral("items") : QStringLiteral("borrowers");
     if (!parser.isSet(apply)) {
         for (const ImportRow& row : plan.rows)
-            printRow(context, row, context.coloured(32, QStringLiteral("would create")));
+            printRow(context, plan, row, context.coloured(32, QStringLiteral("would create")));
         context.print(QStringLiteral("%1 rows: %2 %3 would be created, %4 refused. Nothing was "
                                      "written (a dry run; --apply writes).\n")
                           .arg(plan.rows.size())
@@ -108,16 +109,16 @@ int runImport(CommandContext& context) {
     auto write = writes.begin();
     for (const ImportRow& row : plan.rows) {
         if (!row.accepted()) {
-            printRow(context, row, {});
+            printRow(context, plan, row, {});
         } else if ((write++)->result.ok()) {
             ++written;
-            printRow(context, row, context.coloured(32, QStringLiteral("created")));
+            printRow(context, plan, row, context.coloured(32, QStringLiteral("created")));
         } else {
             const records::Result<>& r = std::prev(write)->result;
             context.print(QStringLiteral("line %1: %2 \"%3\" as %4: %5\n")
                               .arg(row.line)
-                              .arg(context.coloured(31, QStringLiteral("not written")), row.label(),
-                                   row.fileName, errorText(r.error())));
+                              .arg(context.coloured(31, QStringLiteral("not written")),
+                                   plan.label(row), row.fileName, errorText(r.error())));
         }
     }
     context.print(QStringLiteral("%1 rows: %2 %3 written to %4, %5 refused, %6 not written.\n")
