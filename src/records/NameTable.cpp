@@ -2,6 +2,10 @@
 
 #include <QChar>
 #include <algorithm>
+#include <cstdlib>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace quillory::records {
 
@@ -66,9 +70,19 @@ QStringList NameTable::toList() const {
 }
 
 void NameTable::clear() {
+    const size_t bytes = m_text.capacity() * sizeof(char16_t) + m_rows.capacity() * sizeof(Row);
     std::vector<char16_t>().swap(m_text);
     std::vector<Row>().swap(m_rows);
     m_unused = 0;
+#ifdef __GLIBC__
+    // Once it has seen big blocks freed, the C allocator keeps them for later instead of giving
+    // them back, so a re-read would leave the old listing's memory with the process beside the
+    // new one. A big listing freed goes back now; a first read frees nothing and pays nothing.
+    if (bytes >= 1024 * 1024)
+        malloc_trim(0);
+#else
+    Q_UNUSED(bytes);
+#endif
 }
 
 void NameTable::appendAscii(const char* bytes, qsizetype size) {

@@ -13,6 +13,11 @@ namespace quillory::records {
 // fixed-size keys instead of chasing a pointer per name.
 class NameTable {
 public:
+    NameTable() = default;
+    ~NameTable() { clear(); }
+    NameTable(const NameTable&) = delete;
+    NameTable& operator=(const NameTable&) = delete;
+
     qsizetype size() const { return qsizetype(m_rows.size()); }
     bool isEmpty() const { return m_rows.empty(); }
     // The name of a row; valid until the table next changes.
@@ -22,7 +27,7 @@ public:
     }
     QStringList toList() const;
 
-    // Frees every name and the memory they took.
+    // Frees every name and gives the memory they took back to the system.
     void clear();
     // Adds a name at the end, out of order until sort(). Names of ASCII bytes skip decoding.
     void appendAscii(const char* bytes, qsizetype size);
