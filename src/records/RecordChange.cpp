@@ -106,22 +106,30 @@ std::optional<ChangeIntent> ChangeIntent::decode(const QByteArray& bytes) {
 Result<> RecordStore::put(const QString& path, const QByteArray& bytes) {
     if (!m_deferring)
         return RecordFile::writeBytes(path, bytes);
+    // A deferred write that failed made no rename (its file is as it was): only the ones made
+    // wait for a sync, and one that cannot be synced then (its folder moved away, say) is not
+    // known to be on the disk.
     const Result<> w = RecordFile::writeBytes(path, bytes, RecordFile::Sync::Later);
-    // Remembered even when it failed: a rename that went through before the failure is synced.
-    for (const QByteArray& native :
-         {FileNames::encodePath(path), QFile::encodeName(QFileInfo(path).path())})
-        if (!m_unsynced.contains(native))
-            m_unsynced.append(native);
+    if (w.ok())
+        remember({FileNames::encodePath(path), QFile::encodeName(QFileInfo(path).path())});
     return w;
 }
 
 Result<> RecordStore::erase(const QString& path) {
     if (!m_deferring)
         return RecordFile::remove(path);
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
-    if (!m_unsynced.contains(folder))
-        m_unsynced.append(folder);
-    return RecordFile::remove(path, RecordFile::Sync::Later);
+    const Result<> w = RecordFile::remove(path, RecordFile::Sync::Later);
+    if (w.ok()) {
+        m_unsynced.removeOne(FileNames::encodePath(path)); // gone: only its folder is synced
+        remember({QFile::encodeName(QFileInfo(path).path())});
+    }
+    return w;
+}
+
+void RecordStore::remember(const QList<QByteArray>& nativePaths) {
+    for (const QByteArray& native : nativePaths)
+        if (!m_unsynced.contains(native))
+            m_unsynced.append(native);
 }
 
 Result<> RecordStore::settle(QString* failedPath) {
@@ -129,8 +137,7 @@ Result<> RecordStore::settle(QString* failedPath) {
     const QList<QByteArray> paths = std::exchange(m_unsynced, {});
     const QStringList failures = syncTogether(paths);
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        // A file that a failed write never made has nothing to sync.
-        if (failures[i].isEmpty() || !QFile::exists(QFile::decodeName(paths[i])))
+        if (failures[i].isEmpty())
             continue;
         if (failedPath)
             *failedPath = QFile::decodeName(paths[i]);

@@ -57,6 +57,8 @@ public:
     static RecordStore& system();
 
 private:
+    void remember(const QList<QByteArray>& nativePaths);
+
     bool m_deferring = false;
     QList<QByteArray> m_unsynced; // files and folders, by their bytes, each once
 };

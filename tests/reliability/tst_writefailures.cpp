@@ -122,12 +122,12 @@ struct BlockedLibrary {
 // Where a change's writes go in these tests: the system's store, with a stop placed just before
 // one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
 // (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
-// freed by the librarian once the program has said so; with `lasting` it stays. With `madeAnyway`
-// the write at the stop is made and then reported failed (a sync refused after the rename).
+// freed by the librarian once the program has said so; with `lasting` it stays. `madeAnyway`: the
+// write is made, then reported failed (a sync refused); `stopAfter`: made, then the stop.
 class StopBeforeWrite : public records::RecordStore {
 public:
     StopBeforeWrite(int at, std::function<void(bool)> stop) : m_at(at), m_stop(std::move(stop)) {}
-    bool lasting = false, madeAnyway = false;
+    bool lasting = false, madeAnyway = false, stopAfter = false;
     records::Result<> put(const QString& path, const QByteArray& bytes) override {
         return around([&] { return RecordStore::put(path, bytes); });
     }
@@ -140,10 +140,12 @@ private:
         const bool here = m_calls++ == m_at;
         if (here && madeAnyway)
             return write(), records::Error(records::FileError::WriteFailed, "Input/output error");
-        m_stopped |= here;
+        m_stopped |= here && !stopAfter;
         if (m_stopped)
             m_stop(true);
         const records::Result<> result = write();
+        if (here && stopAfter)
+            m_stop(true);
         if (m_stopped && !result.ok() && !lasting) {
             m_stop(false);
             m_stopped = false;
@@ -155,7 +157,7 @@ private:
     std::function<void(bool)> m_stop;
 };
 
-enum class Cause { Blocked, RenamedAway, StaysBlocked, MadeAnyway };
+enum class Cause { Blocked, RenamedAway, StaysBlocked, MadeAnyway, MovedBeforeSync };
 
 } // namespace
 
@@ -186,6 +188,8 @@ void TestWriteFailures::eachStepFailing_data() {
             << returning << 3 << Cause::StaysBlocked;
         QTest::addRow("%s, write 2, made but reported failed", what)
             << returning << 2 << Cause::MadeAnyway;
+        QTest::addRow("%s, folder moved away before the sync", what)
+            << returning << 4 << Cause::MovedBeforeSync;
     }
 }
 
@@ -207,16 +211,15 @@ void TestWriteFailures::eachStepFailing() {
     TestFolders twin;
     twin.makeAll();
     BlockedLibrary::fill(twin.folders());
-    QCOMPARE(lending::lend(twin.folders(), "Dune", kId, kToday).outcome,
-             lending::LendOutcome::Lent);
+    lending::lend(twin.folders(), "Dune", kId, kToday);
     if (returning)
-        QCOMPARE(lending::returnItem(twin.folders(), "Dune", kId, kToday).outcome,
-                 lending::ReturnOutcome::Returned);
+        lending::returnItem(twin.folders(), "Dune", kId, kToday);
 
     const QStringList paths{lib.f.stats, lib.f.loaned, lib.f.profiles, lib.f.profiles};
     const QString folder = QDir::cleanPath(paths[std::max(step, 1) - 1]);
+    const bool away = cause == Cause::RenamedAway || cause == Cause::MovedBeforeSync;
     StopBeforeWrite store(step, [&](bool stop) {
-        if (cause != Cause::RenamedAway)
+        if (!away)
             stop ? lib.blocker.block() : lib.blocker.release();
         else if (stop)
             QDir().rename(folder, folder + ".away");
@@ -225,35 +228,36 @@ void TestWriteFailures::eachStepFailing() {
     });
     store.lasting = cause == Cause::StaysBlocked;
     store.madeAnyway = cause == Cause::MadeAnyway;
+    store.stopAfter = cause == Cause::MovedBeforeSync;
     const std::optional<Message> message =
         returning
             ? lending::returnView(lending::returnItem(lib.f, "Dune", kId, kToday, store)).message
             : lending::lendView(lending::lend(lib.f, "Dune", kId, kToday, store), "Dune").message;
     lib.blocker.release();
+    QDir().rename(folder + ".away", folder); // when still away
     QVERIFY(message.has_value());
     QCOMPARE(message->title, QString("Error"));
-    const QString reason = cause == Cause::MadeAnyway    ? "Input/output error"
-                           : cause == Cause::RenamedAway ? "No such file or directory"
+    const QString reason = cause == Cause::MadeAnyway ? "Input/output error"
+                           : away                     ? "No such file or directory"
                            : lib.blocker.mode() == WriteBlocker::Mode::FullDisk
                                ? "No space left on device"
                                : "Permission denied";
     QVERIFY2(message->text.contains(reason), qPrintable(message->text));
     QVERIFY2(!message->text.contains("Profile ID"), qPrintable(message->text));
-    if (cause != Cause::StaysBlocked) {
+    if (cause != Cause::StaysBlocked && cause != Cause::MovedBeforeSync) {
         QVERIFY2(message->text.endsWith("Nothing was changed."), qPrintable(message->text));
         QCOMPARE(TestFolders::changed(before, lib.files()), QStringList());
         return;
     }
     QVERIFY2(message->text.endsWith("completes or undoes the change."), qPrintable(message->text));
-    // The disk has room again: the next start completes the change and says which it was.
+    // The disk has room again, the folder is back: the next start completes the change and says
+    // which it was.
     const std::optional<Message> recovered = lending::recoverAtStart(lib.f);
     QVERIFY(recovered.has_value());
-    QCOMPARE(recovered->text, returning ? "Quillory! QD was stopped while taking back the item "
-                                          "Dune from the borrower 4821937Q.\rThe return has now "
-                                          "been completed."
-                                        : "Quillory! QD was stopped while lending the item Dune "
-                                          "to the borrower 4821937Q.\rThe loan has now been "
-                                          "completed.");
+    const QString what = returning ? "taking back the item Dune from" : "lending the item Dune to";
+    QCOMPARE(recovered->text, "Quillory! QD was stopped while " + what +
+                                  " the borrower 4821937Q.\rThe " +
+                                  (returning ? "return" : "loan") + " has now been completed.");
     QCOMPARE(lib.files(), twin.snapshot());
 }
 
