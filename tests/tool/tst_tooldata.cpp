@@ -141,6 +141,13 @@ void TstToolData::hostileCsv_data() {
         false, false);
     row("a name that another begins with", "Title,Price\r\nDun,1\r\nDu,1\r\nDunes,1\r\n",
         "2:Dun|3:Du|4:Dunes");
+    QByteArray many("Title,Price\r\n");
+    QStringList manyExpected;
+    for (int i = 0; i < 10000; ++i) {
+        many += "Title " + QByteArray::number(i) + ",1\r\n";
+        manyExpected << QStringLiteral("%1:Title %2").arg(i + 2).arg(i);
+    }
+    row("10,000 rows", many, manyExpected.join(u'|'));
 }
 
 void TstToolData::hostileCsv() {
