@@ -11,13 +11,6 @@ namespace quillory::records {
 
 namespace {
 
-inline char16_t folded(char16_t c) {
-    // Most names are ASCII: fold those without a table look-up.
-    if (c < 0x80)
-        return char16_t(unsigned(c - u'A') < 26u ? c + 32 : c);
-    return QChar::toCaseFolded(c);
-}
-
 // The first 16 folded units of a name, four to a word with the first unit highest, so that
 // comparing the words in turn orders as comparing the folded names does. A name never holds a
 // zero unit, so the zeros after a short name sort it before every longer name it starts.
@@ -31,7 +24,7 @@ SortKey keyOf(QStringView name, quint32 row) {
     const qsizetype n = std::min<qsizetype>(name.size(), 16);
     const char16_t* p = name.utf16();
     for (qsizetype i = 0; i < n; ++i)
-        key.word[i >> 2] |= quint64(folded(p[i])) << (48 - 16 * (i & 3));
+        key.word[i >> 2] |= quint64(NameTable::folded(p[i])) << (48 - 16 * (i & 3));
     return key;
 }
 

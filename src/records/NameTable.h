@@ -45,6 +45,13 @@ public:
     // Compares ignoring case, one UTF-16 unit at a time (simple case folding): a prefix ignoring
     // case sorts right before every name it starts.
     static int compareIgnoringCase(QStringView a, QStringView b);
+    // One UTF-16 unit as compareIgnoringCase sees it; most names are ASCII, folded without a
+    // table look-up.
+    static char16_t folded(char16_t c) {
+        if (c < 0x80)
+            return char16_t(unsigned(c - u'A') < 26u ? c + 32 : c);
+        return QChar::toCaseFolded(c);
+    }
     // The order of the list: case ignored, then exact, so equal names in other cases keep one
     // order from one listing to the next.
     static bool lessThan(QStringView a, QStringView b);

@@ -29,11 +29,8 @@ struct FoldedKey {
 
 size_t qHash(const FoldedKey& key, size_t seed) {
     quint64 h = 0xcbf29ce484222325ull ^ seed;
-    for (const QChar c : key.name) {
-        const char16_t u = c.unicode();
-        h = (h ^ (u < 0x80 ? (unsigned(u - u'A') < 26u ? u + 32 : u) : QChar::toCaseFolded(u))) *
-            0x100000001b3ull;
-    }
+    for (const QChar c : key.name)
+        h = (h ^ records::NameTable::folded(c.unicode())) * 0x100000001b3ull;
     return size_t(h);
 }
 
