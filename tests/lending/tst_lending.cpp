@@ -16,10 +16,8 @@ class TestLending : public QObject {
 private Q_SLOTS:
     void lendThenReturnBytes_data();
     void lendThenReturnBytes();
-    void lendOutcomes_data();
-    void lendOutcomes();
-    void returnOutcomes_data();
-    void returnOutcomes();
+    void outcomes_data();
+    void outcomes();
 };
 
 // The loan is appended to the list's old bytes, whatever line ends they have; the return rewrites
@@ -95,63 +93,47 @@ void TestLending::lendThenReturnBytes() {
     QCOMPARE(lib.snapshot().size(), 3);
 }
 
-// A loan refused for the borrower's record or the item's changes no file.
-void TestLending::lendOutcomes_data() {
-    QTest::addColumn<QByteArray>("profileBytes"); // see TestFolders::make
-    QTest::addColumn<QByteArray>("itemBytes");
+// Dune (1965) is on loan to Ann, who has Emma too; Ivanhoe is on the shelf. One file of the row is
+// damaged first; then Ivanhoe (or the row's file) is lent, or Dune returned. A refusal changes no
+// file.
+void TestLending::outcomes_data() {
+    QTest::addColumn<bool>("returning");
     QTest::addColumn<QString>("fileName");
-    QTest::addColumn<LendOutcome>("outcome");
-    const QByteArray ann = crlf(profile());
-    const QByteArray dune = crlf(item("Dune"));
-    auto row = [](const char* name, const QByteArray& profile, const QByteArray& item,
-                  LendOutcome outcome, const QString& fileName = "Dune") {
-        QTest::newRow(name) << profile << item << fileName << outcome;
-    };
-    const auto count = [](const char* n) { return crlf(profile(kId, n)); };
-    row("20 on loan", count(" 20 "), dune, LendOutcome::LoanLimit);
-    row("far over, even with the item missing", count("57"), QByteArray(), LendOutcome::LoanLimit);
-    row("the largest count", count("9223372036854775807"), dune, LendOutcome::LoanLimit);
-    row("count too large for a number", count("99999999999999999999"), dune, LendOutcome::Failed);
-    row("count not a number", count("many"), dune, LendOutcome::Failed);
-    row("profile missing", QByteArray(), dune, LendOutcome::Failed);
-    row("profile of four lines", crlf(profile().mid(0, 4)), dune, LendOutcome::Failed);
-    row("item of six lines", ann, crlf(item("Dune").mid(0, 6)), LendOutcome::Failed);
-    row("item a link out of the folder", ann, "<link>", LendOutcome::Failed);
-    row("no item chosen", ann, dune, LendOutcome::Failed, "");
-    row("item already on loan", ann, crlf(lentItem("Dune", " 1 ", "1234567B")),
-        LendOutcome::NotAvailable);
-    row("status in other case", ann, crlf(item("Dune", "available")), LendOutcome::NotAvailable);
-}
-
-void TestLending::lendOutcomes() {
-    QFETCH(QByteArray, profileBytes);
-    QFETCH(QByteArray, itemBytes);
-    QFETCH(QString, fileName);
-    QFETCH(LendOutcome, outcome);
-    TestFolders lib;
-    lib.makeAll();
-    TestFolders::make(lib.folders().profilePath(kId), profileBytes);
-    TestFolders::make(lib.folders().itemPath("Dune"), itemBytes);
-    const Files before = lib.snapshot();
-    QCOMPARE(lend(lib.folders(), fileName, kId, kToday).outcome, outcome);
-    QCOMPARE(TestFolders::changed(before, lib.snapshot()), QStringList());
-}
-
-// Dune (1965) is on loan to Ann, who has Emma too; one file of the row is damaged first.
-void TestLending::returnOutcomes_data() {
+    QTest::addColumn<QString>("profileId");
     QTest::addColumn<QString>("damaged");  // relative path; empty: none
     QTest::addColumn<QByteArray>("bytes"); // see TestFolders::make
-    QTest::addColumn<QString>("profileId");
-    QTest::addColumn<ReturnOutcome>("outcome");
+    QTest::addColumn<int>("outcome");      // a LendOutcome or a ReturnOutcome
     QTest::addColumn<QStringList>("changed");
 
     const QString item = "stats/Dune _1965_", loaned = "loaned/Dune _1965_";
-    const QString ann = "profiles/" + kId, list = ann + ".lst";
+    const QString ann = "profiles/" + kId, list = ann + ".lst", ivanhoe = "stats/Ivanhoe";
     const QStringList three{loaned, ann, item}, four = three + QStringList{list};
+    auto lendRow = [](const char* name, const QString& damaged, const QByteArray& bytes,
+                      LendOutcome outcome, const QString& file = "Ivanhoe",
+                      const QString& id = kId) {
+        QTest::newRow(name) << false << file << id << damaged << bytes << int(outcome)
+                            << QStringList();
+    };
     auto row = [](const char* name, const QString& damaged, const QByteArray& bytes,
                   ReturnOutcome outcome, const QStringList& changed = {}, const QString& id = kId) {
-        QTest::newRow(name) << damaged << bytes << id << outcome << changed;
+        QTest::newRow(name) << true << "Dune _1965_" << id << damaged << bytes << int(outcome)
+                            << changed;
     };
+    using L = LendOutcome;
+    const auto count = [](const char* n) { return crlf(profile(kId, n)); };
+    lendRow("20 on loan", ann, count(" 20 "), L::LoanLimit);
+    lendRow("far over, even with the item missing", ann, count("57"), L::LoanLimit, "Nothing");
+    lendRow("the largest count", ann, count("9223372036854775807"), L::LoanLimit);
+    lendRow("count too large for a number", ann, count("99999999999999999999"), L::Failed);
+    lendRow("count not a number", ann, count("many"), L::Failed);
+    lendRow("profile missing", ann, {}, L::Failed);
+    lendRow("profile of four lines", ann, crlf(profile().mid(0, 4)), L::Failed);
+    lendRow("item of six lines", ivanhoe, crlf(rec::item("Ivanhoe").mid(0, 6)), L::Failed);
+    lendRow("item a link out of the folder", ivanhoe, "<link>", L::Failed);
+    lendRow("no item chosen", "", {}, L::Failed, "");
+    lendRow("item already on loan", "", {}, L::NotAvailable, "Dune _1965_", "1234567B");
+    lendRow("status in other case", ivanhoe, crlf(rec::item("Ivanhoe", "available")),
+            L::NotAvailable);
     using R = ReturnOutcome;
     row("another borrower", "", {}, R::WrongBorrower, {}, "1234567B");
     row("ID differing in case", "", {}, R::WrongBorrower, {}, "4821937q");
@@ -172,11 +154,13 @@ void TestLending::returnOutcomes_data() {
         R::Returned, four);
 }
 
-void TestLending::returnOutcomes() {
+void TestLending::outcomes() {
+    QFETCH(bool, returning);
+    QFETCH(QString, fileName);
+    QFETCH(QString, profileId);
     QFETCH(QString, damaged);
     QFETCH(QByteArray, bytes);
-    QFETCH(QString, profileId);
-    QFETCH(ReturnOutcome, outcome);
+    QFETCH(int, outcome);
     QFETCH(QStringList, changed);
     const QString title = "Dune (1965)", name = "Dune _1965_";
     TestFolders lib;
@@ -187,19 +171,25 @@ void TestLending::returnOutcomes() {
     TestFolders::put(f.profilePath(kId), crlf(profile(kId, " 2 ")));
     TestFolders::put(f.loanListPath(kId), crlf({"Emma", title}));
     TestFolders::put(f.profilePath("1234567B"), crlf(profile("1234567B")));
+    TestFolders::put(f.itemPath("Ivanhoe"), crlf(item("Ivanhoe")));
     if (damaged == "stats/Dune _1965_") // the item record says Available: a short loan record
         TestFolders::put(f.loanPath(name), crlf({title, kCreated}));
     if (!damaged.isEmpty())
         TestFolders::make(lib.root() + '/' + damaged, bytes);
     const Files before = lib.snapshot();
 
-    const ReturnResult result = returnItem(f, name, profileId, kToday);
-    QCOMPARE(result.outcome, outcome);
-    // With no loan record to read, the file name is all there is to name it by.
-    QCOMPARE(result.title, outcome == ReturnOutcome::CannotOpenLoanRecord ? name : title);
+    if (!returning) {
+        QCOMPARE(lend(f, fileName, profileId, kToday).outcome, LendOutcome(outcome));
+    } else {
+        const ReturnResult result = returnItem(f, fileName, profileId, kToday);
+        QCOMPARE(result.outcome, ReturnOutcome(outcome));
+        // With no loan record to read, the file name is all there is to name it by.
+        QCOMPARE(result.title,
+                 result.outcome == ReturnOutcome::CannotOpenLoanRecord ? name : title);
+    }
     changed.sort();
     QCOMPARE(TestFolders::changed(before, lib.snapshot()), changed);
-    if (outcome == ReturnOutcome::Repaired)
+    if (returning && ReturnOutcome(outcome) == ReturnOutcome::Repaired)
         QCOMPARE(TestFolders::bytesOrNull(f.loanPath(name)), crlf(loan(title)));
 }
 
