@@ -1,19 +1,25 @@
+// The catalogue without a window: the item and profile dialogs' checks, file names, prices and
+// Profile IDs, and the records a new item or borrower and an edit leave, byte for byte.
+#include "borrowers/Borrowers.h"
 #include "items/ItemCatalogue.h"
-#include "records/ItemRecord.h"
 #include "support/TestFolders.h"
 
 #include <QDir>
+#include <QSet>
 #include <QTest>
 
 using namespace quillory;
 using namespace quillory::items;
 using namespace quillory::records;
 using namespace quillory::test;
+using quillory::borrowers::CreateResult;
+using quillory::borrowers::EditResult;
+using rec::kId;
+
+Q_DECLARE_METATYPE(quillory::borrowers::EditResult)
+Q_DECLARE_METATYPE(quillory::borrowers::CreateResult)
 
 namespace {
-
-const QString kDate = QStringLiteral("Saturday, December 05, 2026");
-const QString kOldDate = QStringLiteral("Thursday, December 03, 2026");
 
 // The dialog's fields written as "title|language|price|serial number|publisher".
 ItemFields fieldsOf(const QString& text) {
@@ -31,14 +37,13 @@ void row(const char* name, const QString& a, const QString& b) {
 
 } // namespace
 
-class TestItemCatalogue : public QObject {
+class TestCatalogue : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void fileNames_data() {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("fileName");
-        row("edition", "Gone with the Wind (2nd ed.)", "Gone with the Wind _2nd ed__");
         row("signs", "a!b@c#d$e%f^g&h*i", "a_b_c_d_e_f_g_h_i");
         row("more signs", "-+=\\/|.?~`><{}[]:;", QString(18, u'_'));
         row("kept as typed", QStringLiteral(" Café, l'été _ 5€ \"x\" "),
@@ -131,7 +136,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QByteArray>("bytes");
         using K = CreateOutcome::Kind;
-        const QByteArray date = kDate.toLatin1(), none;
+        const QByteArray date = rec::kToday.toLatin1(), none;
         const QString empty = "Empty", created = "New Item";
         QTest::newRow("edition") << QString()
                                  << "Gone with the Wind (2nd ed.)|french|12.50|N.A.|N.A."
@@ -180,13 +185,11 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         TestFolders dir;
         dir.makeAll();
-        const QLocale en(QLocale::English);
-        if (!existing.isEmpty())
-            QCOMPARE(
-                createItem(dir.folders(), kOldDate, fieldsOf(existing + "|English|1"), en).kind,
-                CreateOutcome::Kind::Created);
+        if (!existing.isEmpty()) // whatever the record holds, its name is taken
+            TestFolders::writeBytes(dir.folders().stats + itemFileName(existing), "x\r\n");
         const Files before = dir.snapshot();
-        const CreateOutcome outcome = createItem(dir.folders(), kDate, fieldsOf(fields), en);
+        const CreateOutcome outcome =
+            createItem(dir.folders(), rec::kToday, fieldsOf(fields), QLocale(QLocale::English));
         QCOMPARE(outcome.kind, kind);
         QCOMPARE(outcome.message.title, title);
         if (kind != CreateOutcome::Kind::Created) {
@@ -241,7 +244,7 @@ private Q_SLOTS:
         const auto before = dir.snapshot();
         const QString path = dir.folders().stats + "Dune";
         const EditOutcome outcome =
-            saveItemEdit(path, "Dune", kDate, fieldsOf("|" + typed), QLocale::c());
+            saveItemEdit(path, "Dune", rec::kToday, fieldsOf("|" + typed), QLocale::c());
         QCOMPARE(outcome.kind, kind);
         if (!text.isEmpty())
             QCOMPARE(outcome.message.text, text);
@@ -249,7 +252,143 @@ private Q_SLOTS:
             QVERIFY(outcome.message.text.contains(QDir::toNativeSeparators(path)));
         QCOMPARE(dir.snapshot(), before);
     }
+
+    // Scripted draws for the generator: each row's numbers are consumed in order.
+    void generateRedrawsOutOfRange_data() {
+        QTest::addColumn<QList<double>>("draws");
+        QTest::addColumn<QString>("id");
+        QTest::newRow("first draws in range") << QList<double>{0.5, 0.99} << "4999999Z";
+        QTest::newRow("six digits drawn again")
+            << QList<double>{0.0, 0.09, 0.1000001, 0.75} << "1000000D";
+        QTest::newRow("highest number") << QList<double>{0.99999999, 0.7142858} << "9999998A";
+        QTest::newRow("codes up to 64 drawn again")
+            << QList<double>{0.25, 0.0, 0.7142857, 0.5, 0.7142858} << "2499999A";
+    }
+    void generateRedrawsOutOfRange() {
+        QFETCH(QList<double>, draws);
+        QFETCH(QString, id);
+        qsizetype used = 0;
+        QCOMPARE(borrowers::generateProfileId([&] { return draws.value(used++, 0.5); }), id);
+        QCOMPARE(used, draws.size());
+    }
+
+    // Each Generate ID click takes a new clock-seeded source: no two start alike.
+    void clockSeededSourcesDiffer() {
+        QSet<QString> first;
+        for (int i = 0; i < 20; ++i)
+            first.insert(borrowers::generateProfileId(borrowers::clockSeededSource()));
+        QCOMPARE(first.size(), 20);
+    }
+
+    // A new record's bytes; a taken ID in any case, or a folder in its place, writes nothing.
+    void createWritesRecord_data() {
+        QTest::addColumn<QString>("existing"); // "" none, an ID's record, or "<folder>"
+        QTest::addColumn<CreateResult>("result");
+        QTest::newRow("blanks kept") << QString() << CreateResult::Created;
+        QTest::newRow("taken") << kId << CreateResult::Clash;
+        QTest::newRow("taken in other case") << kId.toLower() << CreateResult::Clash;
+        // A folder standing where the record would go cannot be replaced by a file, even by root.
+        QTest::newRow("a folder in its place") << "<folder>" << CreateResult::WriteFailed;
+    }
+    void createWritesRecord() {
+        QFETCH(QString, existing);
+        QFETCH(CreateResult, result);
+        TestFolders dir;
+        dir.makeAll();
+        const Folders f = dir.folders();
+        if (existing == "<folder>")
+            TestFolders::make(f.profilePath(kId), "<folder>");
+        else if (!existing.isEmpty())
+            TestFolders::writeBytes(f.profilePath(existing), "old\r\n");
+        const Files before = dir.snapshot();
+        const auto outcome = borrowers::createProfile(f, kId, {" Ann Lee ", "555 0101", "-"});
+        QCOMPARE(outcome.result, result);
+        if (result == CreateResult::Created) {
+            QCOMPARE(TestFolders::changed(before, dir.snapshot()), QStringList{"profiles/" + kId});
+            QCOMPARE(TestFolders::readBytes(f.profilePath(kId)),
+                     QByteArray("4821937Q\r\n Ann Lee \r\n555 0101\r\n-\r\n0\r\n"));
+        } else {
+            QCOMPARE(dir.snapshot(), before);
+        }
+        if (result == CreateResult::WriteFailed)
+            QVERIFY(outcome.message.text.contains(kId));
+    }
+
+    void fieldChecksInOrder_data() {
+        QTest::addColumn<QString>("fields"); // name|home|cell
+        QTest::addColumn<int>("field");      // -1: every check passes
+        QTest::addColumn<QString>("text");   // how the refusal starts
+        QTest::addColumn<QString>("title");
+        const QString name = "Name field is empty!    ", home = "Home number field is empty!    ",
+                      cell = "Please provide a valid Cell-phone number\ror skip field by "
+                             "inserting the dash symbol '-'.",
+                      empty = "Empty", none;
+        QTest::newRow("all filled") << "Ann|1|-" << -1 << none << none;
+        QTest::newRow("all empty") << "||" << 0 << name << empty;
+        QTest::newRow("name of blanks") << "   |1|2" << 0 << name << empty;
+        QTest::newRow("home and cell empty") << "Ann||" << 1 << home << empty;
+        QTest::newRow("cell of blanks") << "Ann|1| \t" << 2 << cell << kAppTitle;
+        QTest::newRow("name unstorable")
+            << QStringLiteral("Аня|1|-") << 0 << "The Name field" << kAppTitle;
+        QTest::newRow("cell unstorable, blank home first")
+            << QStringLiteral("Ann| |☎ 1") << 1 << home << empty;
+        QTest::newRow("cell unstorable")
+            << QStringLiteral("Ann|1|☎ 1") << 2 << "The Cell Number field" << kAppTitle;
+    }
+    void fieldChecksInOrder() {
+        QFETCH(QString, fields);
+        QFETCH(int, field);
+        QFETCH(QString, text);
+        QFETCH(QString, title);
+        const QStringList f = fields.split('|');
+        const auto refusal = borrowers::checkFields({f[0], f[1], f[2]});
+        QCOMPARE(refusal ? int(refusal->field) : -1, field);
+        if (!refusal)
+            return;
+        QVERIFY2(refusal->message.text.startsWith(text), qPrintable(refusal->message.text));
+        QCOMPARE(refusal->message.title, title);
+        QCOMPARE(refusal->message.buttons, MsgButtons::Ok);
+    }
+
+    void editSavesOnlyWhileNothingIsOnLoan_data() {
+        QTest::addColumn<QByteArray>("before"); // null: the file is gone
+        QTest::addColumn<EditResult>("result");
+        QTest::newRow("count 0") << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n0\r\n")
+                                 << EditResult::Saved;
+        QTest::newRow("count 0 after a return, LF lines")
+            << QByteArray("4821937Q\nAnn\n1\n2\n 0 \n") << EditResult::Saved;
+        QTest::newRow("lent meanwhile")
+            << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n 1 \r\n") << EditResult::OnLoan;
+        QTest::newRow("count below 0")
+            << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n-1 \r\n") << EditResult::BadCount;
+        QTest::newRow("removed meanwhile") << QByteArray() << EditResult::Gone;
+        QTest::newRow("lost lines")
+            << QByteArray("4821937Q\r\nAnn\r\n1\r\n2\r\n") << EditResult::Unreadable;
+    }
+    void editSavesOnlyWhileNothingIsOnLoan() {
+        QFETCH(QByteArray, before);
+        QFETCH(EditResult, result);
+        TestFolders dir;
+        dir.makeAll();
+        const QString path = dir.folders().profilePath(kId);
+        TestFolders::put(path, before);
+        const auto snapshot = dir.snapshot();
+        const auto outcome =
+            borrowers::saveProfileEdit(dir.folders(), kId, kId, {" Bob ", "555 0202", "-"});
+        QCOMPARE(outcome.result, result);
+        if (result == EditResult::Saved) {
+            QCOMPARE(TestFolders::readBytes(path),
+                     QByteArray("4821937Q\r\n Bob \r\n555 0202\r\n-\r\n0\r\n"));
+            return;
+        }
+        QCOMPARE(dir.snapshot(), snapshot); // nothing written, nothing brought back
+        const QString text = outcome.message.text;
+        QVERIFY2(text.contains(kId) && text.endsWith("\rThe changes were not saved."),
+                 qPrintable(text));
+        // Says what is wrong: a count below 0 is not items on loan.
+        QCOMPARE(text.contains("has items on loan"), result == EditResult::OnLoan);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestItemCatalogue)
-#include "tst_itemcatalogue.moc"
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"
