@@ -1,16 +1,10 @@
 #!/usr/bin/env bash
-# The built program in a real window: a first start creates the folders and settings, a second
-# copy is refused; then one real flow by keyboard, a new item and a new borrower, and the files
-# they leave; File > Exit > Yes ends it.
+# The built program in a real window: a second copy is refused; then one real flow by keyboard, a
+# new item and a new borrower, and the files they leave; File > Exit > Yes ends it.
 source "$(dirname "$0")/lib.sh"
 smoke_setup "$1"
 
 start_app
-CONF=$XDG_CONFIG_HOME/Quillory/Quillory.conf
-for folder in profiles stats loaned; do
-    [[ -d $PROG/$folder ]] && grep -qx "$folder=$PROG/$folder/" "$CONF" ||
-        fail "folder $folder not made beside the program or not in the settings: $(cat "$CONF")"
-done
 # A second copy says so and ends; the first keeps running.
 (cd "$WORK" && exec "$PROG/quillory") >"$WORK/second.log" 2>&1 &
 SECOND=$!
