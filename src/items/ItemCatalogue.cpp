@@ -1,5 +1,6 @@
 #include "items/ItemCatalogue.h"
 
+#include "records/Cp1252.h"
 #include "records/FieldCheck.h"
 #include "records/RecordFile.h"
 
@@ -39,7 +40,7 @@ QString shownPath(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
-QString fieldText(const ItemFields& fields, ItemField field) {
+const QString& fieldText(const ItemFields& fields, ItemField field) {
     switch (field) {
     case ItemField::Title:
         return fields.title;
@@ -52,13 +53,16 @@ QString fieldText(const ItemFields& fields, ItemField field) {
     case ItemField::Publisher:
         return fields.publisher;
     }
-    return {};
+    Q_UNREACHABLE();
 }
 
 std::optional<Refusal> unstorable(const ItemFields& fields, ItemField field) {
-    if (auto text =
-            records::unstorableCharacterMessage(fieldCaption(field), fieldText(fields, field)))
-        return refuse(*text, field, kBadCharacterTitle);
+    const QString& text = fieldText(fields, field);
+    // Nearly every field can be stored: its caption is made only for the message.
+    if (records::Cp1252::canEncode(text))
+        return std::nullopt;
+    if (auto message = records::unstorableCharacterMessage(fieldCaption(field), text))
+        return refuse(*message, field, kBadCharacterTitle);
     return std::nullopt;
 }
 
@@ -220,12 +224,18 @@ bool isNumericPrice(const QString& text, const QLocale& locale) {
 
 TitleNameProblem titleNameProblem(const QString& title) {
     const QString name = records::itemFileName(title);
-    if (name.contains(QLatin1Char('"')))
-        return TitleNameProblem::DoubleQuote;
+    // One pass: a double quote anywhere is named before a control character. The ASCII
+    // controls are the units below a blank and DEL; the tables are asked only beyond ASCII.
+    bool control = false;
     for (const QChar c : name) {
-        if (c.category() == QChar::Other_Control)
-            return TitleNameProblem::ControlCharacter;
+        const char16_t u = c.unicode();
+        if (u == u'"')
+            return TitleNameProblem::DoubleQuote;
+        if (!control)
+            control = u < 0x80 ? u < 0x20 || u == 0x7F : c.category() == QChar::Other_Control;
     }
+    if (control)
+        return TitleNameProblem::ControlCharacter;
     if (name.endsWith(QLatin1Char(' ')))
         return TitleNameProblem::TrailingBlank;
     // Windows keeps these names for devices whatever follows a dot; the name rule turns every
@@ -274,9 +284,9 @@ ItemFields prepareNextItem(const ItemFields& saved) {
 }
 
 std::optional<Refusal> checkNewItem(const ItemFields& fields, const QLocale& locale) {
-    if (fields.title.trimmed().isEmpty())
+    if (QStringView(fields.title).trimmed().isEmpty())
         return refuse(kInvalidTitle, ItemField::Title);
-    if (fields.language.trimmed().isEmpty())
+    if (QStringView(fields.language).trimmed().isEmpty())
         return refuse(kInvalidLanguage, ItemField::Language);
     if (!isNumericPrice(fields.price, locale))
         return refuse(kInvalidPrice, ItemField::Price);

@@ -1,5 +1,7 @@
 #include "records/Cp1252.h"
 
+#include <cstring>
+
 namespace quillory::records {
 
 namespace {
@@ -49,9 +51,17 @@ bool Cp1252::canEncode(QStringView text) {
 }
 
 QChar Cp1252::firstUnencodable(QStringView text) {
-    for (QChar c : text) {
-        if (byteFor(c.unicode()) < 0)
-            return c;
+    // Four units at a time while they are ASCII, as most text is; the table is asked from the
+    // first word that is not.
+    qsizetype i = 0;
+    for (quint64 word; i + 4 <= text.size(); i += 4) {
+        std::memcpy(&word, text.utf16() + i, sizeof word);
+        if (word & 0xFF80FF80FF80FF80ull)
+            break;
+    }
+    for (; i < text.size(); ++i) {
+        if (byteFor(text[i].unicode()) < 0)
+            return text[i];
     }
     return QChar();
 }

@@ -6,15 +6,19 @@
 
 namespace quillory::records {
 
+namespace {
+// Every one is ASCII: a table of the 128, asked once per character of every title, made when
+// the program is built.
+constexpr std::array<bool, 128> kReplaced = [] {
+    std::array<bool, 128> table{};
+    for (const char r : std::string_view("!@#$%^&*()-+=\\/|.?~`><{}[]:;"))
+        table[size_t(r)] = true;
+    return table;
+}();
+} // namespace
+
 bool isReplacedInFileName(QChar c) {
-    // Every one is ASCII: a table of the 128, asked once per character of every title.
-    static const std::array<bool, 128> replaced = [] {
-        std::array<bool, 128> table{};
-        for (const char r : std::string_view("!@#$%^&*()-+=\\/|.?~`><{}[]:;"))
-            table[size_t(r)] = true;
-        return table;
-    }();
-    return c.unicode() < 128 && replaced[c.unicode()];
+    return c.unicode() < 128 && kReplaced[c.unicode()];
 }
 
 QString itemFileName(const QString& title) {

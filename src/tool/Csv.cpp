@@ -4,7 +4,9 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstring>
 #include <csv.h>
+#include <vector>
 
 namespace quillory::tool {
 
@@ -24,52 +26,85 @@ int neverSpace(unsigned char) {
     return 0;
 }
 
+// Eight bytes at a time and without an early exit, so the whole file is checked in a few
+// instructions per word.
 bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    quint64 seen = 0;
+    qsizetype i = 0;
+    for (quint64 word; i + 8 <= bytes.size(); i += 8) {
+        std::memcpy(&word, bytes.data() + i, 8);
+        seen |= word;
+    }
+    for (; i < bytes.size(); ++i)
+        seen |= uchar(bytes[i]);
+    return (seen & 0x8080808080808080ull) == 0;
 }
 
-// Fields are kept as the file's bytes while it is parsed, and decoded in one go at the end.
+// The file is handed to the parser whole. An ASCII file's fields go straight into the table's
+// text; any other file's are kept as bytes, one after the other, and decoded at the end.
 struct ParseState {
     CsvTable table;
-    CsvRow current;
-    QByteArray bytes;    // every data field's bytes, one after the other, unless the file is ASCII
-    bool ascii = false;  // then each field goes straight into the table's text
-    qsizetype lines = 0; // line breaks in the file: room for rows and fields is made once
+    CsvRow current{1, 0, 0, false};
+    bool ascii = false;
+    // Each has room for the whole file: the fields are never longer than their text in it.
+    char16_t* text = nullptr; // into the table's text, for an ASCII file
+    char* raw = nullptr;      // into bytes, for any other
+    QByteArray bytes;
+    qsizetype used = 0;
+    quint32* ends = nullptr; // the table's ends, made for a row per line and doubled if short
+    qsizetype fields = 0;
     QList<QByteArray> headerFields;
     bool haveHeader = false;
-    bool atRowStart = true;
-    qsizetype line = 0;
+    bool quoted = false;      // the file has a quote, so a field may hold a line break
+    qsizetype lineBreaks = 0; // passed so far, inside fields and between rows
+    qsizetype lines = 0;      // in the whole file
+
+    void endField() {
+        if (fields == table.ends.size()) {
+            table.ends.resize(std::max<qsizetype>(64, 2 * fields));
+            ends = table.ends.data();
+        }
+        ends[fields++] = quint32(used);
+    }
 };
 
 void onField(void* data, size_t size, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    const QByteArrayView field(static_cast<const char*>(data), data ? qsizetype(size) : 0);
+    const char* field = static_cast<const char*>(data);
+    ++s->current.size;
+    if (size > 0 && s->quoted)
+        s->lineBreaks += std::count(field, field + size, '\n');
     if (!s->haveHeader) {
-        s->headerFields.append(field.toByteArray());
+        s->headerFields.append(QByteArray(field, size > 0 ? qsizetype(size) : 0));
         return;
     }
     if (s->ascii) {
-        s->table.text.append(QLatin1StringView(field));
-        s->table.ends.push_back(quint32(s->table.text.size()));
-    } else {
-        s->bytes.append(field);
-        s->table.ends.push_back(quint32(s->bytes.size()));
+        std::transform(field, field + size, s->text + s->used, [](char c) { return char16_t(c); });
+    } else if (size > 0) {
+        std::memcpy(s->raw + s->used, field, size);
     }
-    ++s->current.size;
+    s->used += qsizetype(size);
+    s->endField();
 }
 
-void onRowEnd(int, void* state) {
+// Every line break between rows is reported, blank lines included, so each row knows the line
+// it starts on; a blank line is a row without fields and is skipped.
+void onRowEnd(int c, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    if (s->haveHeader) {
-        s->table.rows.push_back(s->current);
-    } else {
-        s->table.rows.reserve(s->lines);
-        s->table.ends.reserve(s->lines * s->headerFields.size());
+    if (c == '\n')
+        ++s->lineBreaks;
+    if (s->current.size > 0) {
+        if (s->haveHeader) {
+            s->table.rows.push_back(s->current);
+        } else {
+            // Room for a row per line, each as wide as the header, made once.
+            s->table.rows.reserve(s->lines);
+            s->table.ends.resize(s->lines * s->current.size);
+            s->ends = s->table.ends.data();
+        }
+        s->haveHeader = true;
     }
-    s->haveHeader = true;
-    s->current = CsvRow{};
-    s->current.first = s->table.ends.size();
-    s->atRowStart = true;
+    s->current = CsvRow{s->lineBreaks + 1, s->fields, 0, false};
 }
 
 QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = nullptr) {
@@ -91,8 +126,11 @@ QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = null
 // each row learning whether all of its fields were valid.
 void decodeFields(ParseState& s, CsvEncoding encoding) {
     CsvTable& t = s.table;
-    if (s.ascii)
+    if (s.ascii) {
+        t.text.truncate(s.used);
         return;
+    }
+    s.bytes.truncate(s.used);
     if (encoding == CsvEncoding::Windows1252 || isAscii(s.bytes)) {
         t.text = decodeField(s.bytes, encoding);
         return;
@@ -189,46 +227,36 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
         return tooLarge;
     }
     ParseState state;
-    // A field is never longer than its text in the file.
     state.ascii = encoding == CsvEncoding::Utf8 && isAscii(rest);
-    if (state.ascii)
-        state.table.text.reserve(rest.size());
-    else
-        state.bytes.reserve(rest.size());
-    state.lines = std::count(rest.begin(), rest.end(), '\n') + 1;
-    csv_parser parser;
-    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI);
-    csv_set_space_func(&parser, neverSpace);
-    // Fed one line at a time, so every row knows the line it starts on.
-    while (!rest.isEmpty()) {
-        qsizetype end = rest.indexOf('\n');
-        end = end < 0 ? rest.size() : end + 1;
-        const QByteArrayView line = rest.first(end);
-        ++state.line;
-        const bool blank =
-            std::all_of(line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; });
-        if (state.atRowStart && !blank) {
-            state.current.line = state.line;
-            state.atRowStart = false;
-        }
-        if (csv_parse(&parser, line.data(), size_t(line.size()), onField, onRowEnd, &state) !=
-            size_t(line.size())) {
-            state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
-            state.table.errorLine = state.line;
-            csv_free(&parser);
-            return std::move(state.table);
-        }
-        rest = rest.sliced(end);
+    if (state.ascii) {
+        state.table.text.resize(rest.size());
+        state.text = reinterpret_cast<char16_t*>(state.table.text.data());
+    } else {
+        state.bytes.resize(rest.size());
+        state.raw = state.bytes.data();
     }
-    if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
+    state.quoted = rest.contains('"');
+    state.lines = rest.count('\n') + 1;
+    csv_parser parser;
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL);
+    csv_set_space_func(&parser, neverSpace);
+    const size_t parsed =
+        csv_parse(&parser, rest.data(), size_t(rest.size()), onField, onRowEnd, &state);
+    if (parsed != size_t(rest.size())) {
+        state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
+        state.table.errorLine = rest.first(qsizetype(parsed)).count('\n') + 1;
+    } else if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
         state.table.error = QStringLiteral("a quoted field is not closed");
         state.table.errorLine = state.current.line;
     }
     csv_free(&parser);
-    if (state.table.ok() && !state.haveHeader)
+    if (!state.table.ok())
+        return std::move(state.table);
+    if (!state.haveHeader)
         state.table.error = QStringLiteral("the file has no header row");
     for (const QByteArray& name : std::as_const(state.headerFields))
         state.table.header.append(decodeField(name, encoding));
+    state.table.ends.resize(state.fields);
     decodeFields(state, encoding);
     return std::move(state.table);
 }

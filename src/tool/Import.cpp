@@ -172,10 +172,10 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
         }
         if (existing.contains(name)) {
             out.refusal = oneLine(items::alreadyCreatedMessage().text);
-        } else if (const auto it = taken.constFind(FoldedKey{name}); it != taken.cend()) {
-            out.refusal = sameAsLine(items::alreadyCreatedMessage().text, *it);
+        } else if (qsizetype& first = taken[FoldedKey{name}]; first != 0) {
+            out.refusal = sameAsLine(items::alreadyCreatedMessage().text, first);
         } else {
-            taken.insert(FoldedKey{name}, row.line);
+            first = row.line; // lines count from 1: 0 is a name no row has taken yet
             out.fileName = name;
         }
     }
