@@ -48,7 +48,7 @@ QStringList linesOf(const QString& path) {
     return raw.value();
 }
 
-// The line splitter every record reader stands on, and the writer and appender beside it.
+// The line splitter every record reader stands on, and the writer beside it.
 void recordLines(const QByteArray& bytes) {
     const QStringList lines = RecordFile::splitLines(bytes);
     // Every CR LF, lone CR and lone LF ends exactly one line; text after the last end is a line.
@@ -67,9 +67,6 @@ void recordLines(const QByteArray& bytes) {
     const QString path = put(QStringLiteral("Record"), bytes);
     FUZZ_CHECK(linesOf(path) == lines);
     FUZZ_CHECK(RecordFile::read(path, int(lines.size()) + 1).error().code == FileError::TooShort);
-    // Appending keeps the old bytes and never merges the new line into the last one.
-    FUZZ_CHECK(RecordFile::appendLine(path, QStringLiteral("Dune")).ok());
-    FUZZ_CHECK(bytesOf(path) == bytes + (openLast ? "\r\nDune\r\n" : "Dune\r\n"));
     // A whole-file write gives exactly the encoded lines.
     FUZZ_CHECK(RecordFile::write(path, lines).ok() && bytesOf(path) == encoded);
 }
@@ -142,7 +139,7 @@ void loanRecord(const QByteArray& bytes) {
     }
 }
 
-// The borrower's loan list: its reader, the rewrite without a returned title, and the append.
+// The borrower's loan list: its reader, and its lines without a returned title.
 void loanList(const QByteArray& bytes) {
     const QString path = put(QStringLiteral("4821937Q.lst"), bytes);
     const QStringList raw = linesOf(path);
@@ -159,9 +156,6 @@ void loanList(const QByteArray& bytes) {
     others.removeAll(title);
     const QStringList kept = others.mid(0, kLoanListKept) << QString();
     FUZZ_CHECK(loanListWithout(raw, title) == kept);
-    FUZZ_CHECK(removeFromLoanList(path, title).ok());
-    QByteArray expected;
-    FUZZ_CHECK(RecordFile::encodeLines(kept, expected) && bytesOf(path) == expected);
 }
 
 // The settings store's values as start-up reads them from a settings file that may have been
@@ -189,9 +183,8 @@ void settings(const QByteArray& bytes) {
         QDir().mkpath(program);
         const Folders defaults = FolderSettings::defaults(program);
         const Folders set = FolderSettings::setUp(store, program, [](FolderKind) {});
-        FUZZ_CHECK(set.profiles == (read.profiles.isEmpty() ? defaults.profiles : read.profiles));
-        FUZZ_CHECK(set.stats == (read.stats.isEmpty() ? defaults.stats : read.stats));
-        FUZZ_CHECK(set.loaned == (read.loaned.isEmpty() ? defaults.loaned : read.loaned));
+        for (QString Folders::*folder : {&Folders::profiles, &Folders::stats, &Folders::loaned})
+            FUZZ_CHECK(set.*folder == ((read.*folder).isEmpty() ? defaults : read).*folder);
     }
     QFile::remove(path);
 }
@@ -212,9 +205,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         if (chosen && std::strcmp(chosen, r.name) == 0)
             reader = r.run;
     if (!reader) {
-        std::fprintf(stderr, "set QUILLORY_FUZZ_READER to one of:");
-        for (const auto& r : kReaders)
-            std::fprintf(stderr, " %s", r.name);
+        std::fprintf(stderr, "QUILLORY_FUZZ_READER names no reader (see fuzz/corpus)\n");
         std::exit(2);
     }
     return 0;

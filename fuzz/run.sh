@@ -15,8 +15,7 @@ build=${BUILD_DIR:-$root/build-fuzz}
 [[ "$build" = /* ]] || build=$root/$build
 jobs=${JOBS:-$(nproc 2>/dev/null || echo 2)}
 targets=("$@")
-[[ ${#targets[@]} -gt 0 ]] || targets=(fuzz_record_lines fuzz_item_record fuzz_profile_record
-                                       fuzz_loan_record fuzz_loan_list fuzz_settings)
+[[ ${#targets[@]} -gt 0 ]] || targets=($(ls "$root/fuzz/corpus")) # a seed folder per reader
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER="${CXX:-clang++}" \
     -DQUILLORY_FUZZ=ON -DQUILLORY_TESTS=OFF -DQUILLORY_BENCH=OFF >/dev/null
