@@ -55,17 +55,11 @@ inline const QString kCreated = QStringLiteral("Monday, May 04, 2026");
 inline const QString kId = QStringLiteral("4821937Q");
 
 inline QStringList item(const QString& title, const QString& status = QStringLiteral("Available")) {
-    return {title,
-            kCreated,
-            status,
-            QStringLiteral("English"),
-            QStringLiteral("$12.50"),
-            QStringLiteral("SN-1"),
-            QStringLiteral("Pan")};
+    return {title, kCreated, status, "English", "$12.50", "SN-1", "Pan"};
 }
 inline QStringList profile(const QString& id = kId, const QString& count = QStringLiteral("0"),
                            const QString& name = QStringLiteral("Ann Lee")) {
-    return {id, name, QStringLiteral("555 0101"), QStringLiteral("-"), count};
+    return {id, name, "555 0101", "-", count};
 }
 // An item on loan: its record with the borrower's profile after it.
 inline QStringList lentItem(const QString& title, const QString& count = QStringLiteral(" 1 "),
@@ -74,7 +68,7 @@ inline QStringList lentItem(const QString& title, const QString& count = QString
 }
 inline QStringList loan(const QString& title, const QString& date = kToday,
                         const QString& id = kId) {
-    return {title, date, QStringLiteral("$12.50"), id, QStringLiteral("Ann Lee")};
+    return {title, date, "$12.50", id, "Ann Lee"};
 }
 } // namespace rec
 
