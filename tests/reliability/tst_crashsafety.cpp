@@ -42,6 +42,7 @@ constexpr int kWaitMs = 30000;
 const QString kDate = QStringLiteral("Saturday, December 05, 2026");
 const QString kOther = QStringLiteral("1234567A");
 const QString kGone = QStringLiteral("Gone with the Wind (2nd ed.)");
+const QStringList kRepair{QUILLORY_TOOL, "check", "--repair"};
 
 // Three titles (one whose file name differs from its title), two borrowers; a cycle of six steps.
 bool runStep(const Folders& f, int step) {
@@ -177,7 +178,6 @@ private Q_SLOTS:
     void killedAnywhereLosesNothing();
 
 private:
-    QStringList tool(bool repair) const;
     bool recover(Way way, const Files& killed);
     void restore(const Files& state) const;
 
@@ -185,15 +185,6 @@ private:
     QTemporaryDir m_screenDir;
     QList<Files> m_states; // m_states[n]: the folders after n steps
 };
-
-QStringList TestCrashSafety::tool(bool repair) const {
-    const Folders f = m_lib.folders();
-    QStringList args{QUILLORY_TOOL, "check",    "--stats",  f.stats,
-                     "--profiles",  f.profiles, "--loaned", f.loaned};
-    if (repair)
-        args.insert(2, "--repair");
-    return args;
-}
 
 void TestCrashSafety::restore(const Files& state) const {
     for (const QString& path : m_lib.snapshot().keys())
@@ -203,7 +194,7 @@ void TestCrashSafety::restore(const Files& state) const {
 }
 
 // The whole sequence once in this process gives every file after every step. The real program
-// finds the same folders through its settings.
+// and tool find the same folders through their settings.
 void TestCrashSafety::initTestCase() {
     m_lib.makeAll();
     const Folders f = m_lib.folders();
@@ -240,7 +231,7 @@ bool TestCrashSafety::recover(Way way, const Files& killed) {
         return start.end();
     }
     case RealTool:
-        return Child(tool(true), QString()).finish() == 0;
+        return Child(kRepair, QString()).finish() == 0;
     case Repair: {
         QStringList changes;
         tool::repairLibrary(f, kDate, changes);
@@ -311,7 +302,7 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         if ((programKill || round % 24 == 8) && kills < kKills && pending(m_lib.snapshot())) {
             const int kind = programKill ? 2 : 3;
             programKill = false;
-            Child recovery(kind == 2 ? QStringList{QUILLORY_PROGRAM} : tool(true), m_lib.root());
+            Child recovery(kind == 2 ? QStringList{QUILLORY_PROGRAM} : kRepair, m_lib.root());
             if (recovery.waitFor('S', 0)) {
                 QThread::usleep(random.bounded(8 * kPause));
                 if (recovery.end()) {
@@ -338,7 +329,7 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         const std::vector<tool::Finding> findings = tool::checkLibrary(m_lib.folders());
         QVERIFY2(findings.empty(), qPrintable(findings.empty() ? QString() : findings[0].text));
     }
-    QCOMPARE(Child(tool(false), QString()).finish(), 0);
+    QCOMPARE(Child({QUILLORY_TOOL, "check"}, QString()).finish(), 0);
 
     qInfo("rounds %d, kills %d", round, kills);
     QCOMPARE(kills, kKills);
