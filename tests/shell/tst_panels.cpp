@@ -186,8 +186,9 @@ private Q_SLOTS:
     }
 
     // New Item: a refused price is marked and kept until typed over; Yes to another item keeps
-    // what the next one may share and gives the title the focus, its text selected. Edit Item
-    // keeps the record it loaded while open; reopened, it loads it afresh.
+    // what the next one may share and gives the title the focus, its text selected, as a click
+    // selects a field's whole text unless the focus has left it already. Edit Item keeps the
+    // record it loaded while open; reopened, it loads it afresh.
     void itemDialogs() {
         QStringList dune = rec::item("Dune");
         Panels p(
@@ -217,6 +218,17 @@ private Q_SLOTS:
         QCOMPARE(values(), QString("Rock & Roll|French|7|N.A.|N.A."));
         QTRY_COMPARE(QApplication::focusWidget(), child("txtItemTitle", d));
         QTRY_COMPARE(child<QLineEdit>("txtItemTitle", d)->selectedText(), QString("Rock & Roll"));
+        auto* language = child<QLineEdit>("txtItemLanguage", d);
+        auto* serial = child<QLineEdit>("txtItemSerialNum", d);
+        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
+        QTRY_COMPARE(language->selectedText(), language->text());
+        serial->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
+        serial->setFocus(Qt::OtherFocusReason); // before the click's own events have run out
+        QCoreApplication::processEvents();
+        QCOMPARE(serial->selectedText(), serial->text());
+        QCOMPARE(QApplication::focusWidget(), serial);
+        QVERIFY(!language->hasSelectedText());
         d->close();
         pick("filStats", "Dune");
         click("cmdEditItem");

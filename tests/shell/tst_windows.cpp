@@ -1,6 +1,6 @@
 // The windows besides the main window and its panels: Preferences, the information windows and
-// the help as shipped; and what every window shares: whole-text selection, and message boxes and
-// tooltips that show every text as it stands.
+// the help as shipped; and what every window shares: message boxes and tooltips that show every
+// text as it stands.
 #include "info/HelpWindow.h"
 #include "platform/QtPlatform.h"
 #include "support/MainWindowHarness.h"
@@ -147,26 +147,6 @@ private Q_SLOTS:
         const QString base = p.h.dir.programFolder();
         QCOMPARE(p.fields(), base + "/loaned/|" + base + "/profiles/|" + base + "/stats/");
         QCOMPARE(p.stored(2), p.h.folders().stats);
-    }
-
-    // A click selects the whole text; a field the focus has already left keeps no selection,
-    // and the field that took the focus has its whole text selected.
-    void selectionFollowsTheFocus() {
-        MainWindowHarness h(MainWindowHarness::Default | MainWindowHarness::Show);
-        trigger("mnuFile_NewItem");
-        QWidget* d = h.window->openWindow("frmNewItemDetail");
-        QVERIFY(QTest::qWaitForWindowActive(d));
-        auto* language = child<QLineEdit>("txtItemLanguage", d);
-        auto* serial = child<QLineEdit>("txtItemSerialNum", d);
-        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
-        QTRY_COMPARE(language->selectedText(), language->text());
-        serial->setFocus(Qt::OtherFocusReason);
-        QTest::mouseClick(language, Qt::LeftButton, {}, QPoint(3, 3));
-        serial->setFocus(Qt::OtherFocusReason); // before the click's own events have run out
-        QCoreApplication::processEvents();
-        QCOMPARE(serial->selectedText(), serial->text());
-        QCOMPARE(QApplication::focusWidget(), serial);
-        QVERIFY(!language->hasSelectedText());
     }
 
     // User text in a message box, and in the tooltip of a label too narrow for it, shows as it
