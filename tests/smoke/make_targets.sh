@@ -2,8 +2,7 @@
 # The make targets a librarian runs never endanger the records: make clean keeps the data folders a
 # program started in the build folder made there, and make run starts the installed program in its
 # own folder, installing no test tools.
-set -euo pipefail
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/lib.sh"
 work=$(mktemp -d /tmp/quillory-make.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/build/stats" "$work/build/CMakeFiles"
