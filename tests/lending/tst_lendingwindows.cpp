@@ -161,12 +161,10 @@ void TestLendingWindows::damagedFiles() {
     QFETCH(QStringList, mayChange);
     MainWindowHarness h(MainWindowHarness::MakeFolders);
     const Folders f = h.folders();
-    // Emma on the shelf, Dune lent to Ann Lee.
+    // Emma on the shelf, Dune on loan.
     h.writeStats("Emma", rec::item("Emma"));
     h.writeStats("Dune", rec::lentItem("Dune"));
     h.writeLoaned("Dune", rec::loan("Dune"));
-    h.writeProfile(rec::kId, rec::profile(rec::kId, " 1 "));
-    TestFolders::writeBytes(f.loanListPath(rec::kId), "Dune\r\n");
     if (where == "settings") {
         TestFolders::writeBytes(h.fake.settingsFile(), bytes);
     } else if (where == "folder") { // the folders were set up by an earlier start

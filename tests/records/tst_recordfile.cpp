@@ -1,4 +1,3 @@
-#include "records/Cp1252.h"
 #include "records/FolderIndex.h"
 #include "records/Paths.h"
 #include "records/RecordFile.h"
