@@ -1,10 +1,11 @@
 // A fixed number of kills at random instants inside every step of lending and returning (run in
 // workers forked from this program started again with --serve: a kill costs a fork, not a start)
 // and inside the recovery of the real program and of the real `quillory-tool check --repair`.
-// Recovery then runs one of five ways: the real program's start, the real check --repair, the
-// same repair or the start's recovery in this process, or the main window's start here (which
-// must say what it completed). Afterwards the four files are byte for byte as before the step or
-// as after it, nothing else is left in the folders, and the check finds nothing.
+// Recovery then runs one of four ways: the real check --repair, the same repair or the start's
+// recovery in this process, or the main window's start here (which must say what it completed;
+// the real program's next start is the kill smoke test's). Afterwards the four files are byte for
+// byte as before the step or as after it, nothing else is left in the folders, and the check
+// finds nothing.
 #include "lending/Lending.h"
 #include "records/Cp1252.h"
 #include "records/ItemRecord.h"
@@ -166,7 +167,7 @@ bool pending(const Files& state) { // an intent record or a temporary file left
                        [](const QString& n) { return n.contains("/."); });
 }
 
-enum Way { RealProgram, RealTool, Repair, Window, Start };
+enum Way { RealTool, Repair, Window, Start };
 
 } // namespace
 
@@ -223,13 +224,6 @@ void TestCrashSafety::initTestCase() {
 bool TestCrashSafety::recover(Way way, const Files& killed) {
     const Folders f = m_lib.folders();
     switch (way) {
-    case RealProgram: {
-        Child start({QUILLORY_PROGRAM}, QString());
-        const QDeadlineTimer deadline(kWaitMs);
-        while (pending(m_lib.snapshot()) && !deadline.hasExpired())
-            QThread::usleep(2000);
-        return start.end();
-    }
     case RealTool:
         return Child(kRepair, QString()).finish() == 0;
     case Repair: {
@@ -271,9 +265,9 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
     // the last write it announced (-1: none yet, shifted by one).
     int landed[4][8] = {};
     int kills = 0, round = 0;
-    // The real programs cost a start each: a few rounds use them, at the next round with a
-    // change left to finish.
-    bool programKill = false, programStart = false;
+    // The real program costs a start: a few rounds kill it, at the next round with a change left
+    // to finish.
+    bool programKill = false;
     for (; kills < kKills && round < kMaxRounds; ++round) {
         const int step = round % kSteps;
         const int aim = (round / kSteps) % 7 - 1; // the write to wait for; -1: none
@@ -313,13 +307,10 @@ void TestCrashSafety::killedAnywhereLosesNothing() {
         }
 
         const Files killed = m_lib.snapshot();
-        programStart |= round % 64 == 0;
-        const Way way = programStart && pending(killed) ? RealProgram
-                        : round % 32 == 1               ? RealTool
-                        : round % 4 == 1                ? Repair
-                        : round % 16 == 2               ? Window
-                                                        : Start;
-        programStart &= way != RealProgram;
+        const Way way = round % 32 == 1   ? RealTool
+                        : round % 4 == 1  ? Repair
+                        : round % 16 == 2 ? Window
+                                          : Start;
         QVERIFY2(recover(way, killed), qPrintable(QString::number(way)));
         const Files now = m_lib.snapshot();
         if (now != m_states[step + 1])
