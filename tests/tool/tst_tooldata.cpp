@@ -270,9 +270,8 @@ void TstToolData::check() {
                 lending::LendOutcome::Lent);
     }
 
-    auto count = [&kind](const std::vector<Finding>& found) {
-        return int(std::count_if(found.begin(), found.end(),
-                                 [&](const Finding& x) { return x.kind == kind; }));
+    auto count = [&](const std::vector<Finding>& found) {
+        return std::ranges::count(found, kind, &Finding::kind);
     };
     QCOMPARE(count(checkLibrary(f)), 1);
     QStringList changes;
