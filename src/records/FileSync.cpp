@@ -2,10 +2,15 @@
 
 #include "records/FileNames.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -36,6 +41,10 @@ QString systemWords(int code) {
 #endif
 } // namespace
 
+namespace {
+void releaseHeld();
+} // namespace
+
 bool syncFolder(const QString& folder, QString* error) {
 #ifdef Q_OS_WIN
     // A rename made with MOVEFILE_WRITE_THROUGH is already on the disk when it returns; deletes
@@ -59,6 +68,7 @@ bool syncFolder(const QString& folder, QString* error) {
     const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
     const int code = errno;
     ::close(fd);
+    releaseHeld();
     if (!ok)
         setError(error, systemWords(code));
     return ok;
@@ -93,6 +103,125 @@ QString syncPath(const QByteArray& nativePath) {
 #endif
 }
 
+// Threads kept for the syncs of later rounds (and for freeing replaced files): starting one
+// costs about as much as a sync on a fast disk. They wait when idle and end with the process.
+// A child made by fork() has none of its parent's threads, so it starts its own set.
+class Workers {
+public:
+    static Workers& get() {
+        static std::atomic<Workers*> current{nullptr};
+        static std::mutex making;
+        const qint64 pid = QCoreApplication::applicationPid();
+        Workers* w = current.load();
+        if (w && w->m_pid == pid)
+            return *w;
+        const std::lock_guard<std::mutex> hold(making);
+        w = current.load();
+        if (!w || w->m_pid != pid) {
+            w = new Workers; // never deleted: a parent's set may still be in use in its threads
+            current.store(w);
+        }
+        return *w;
+    }
+    // Runs the task on a waiting thread, starting one when none waits (up to a limit).
+    void post(std::function<void()> task) {
+        std::unique_lock<std::mutex> hold(m_lock);
+        m_tasks.push_back(std::move(task));
+        if (m_idle < qsizetype(m_tasks.size()) && m_threads < kMaxThreads) {
+            try {
+                std::thread([this] { serve(); }).detach();
+                ++m_threads;
+            } catch (const std::system_error&) {
+                // The waiting ones, or the caller itself, do the work.
+            }
+        }
+        hold.unlock();
+        m_wake.notify_one();
+    }
+
+private:
+    static constexpr int kMaxThreads = 16;
+    void serve() {
+        std::unique_lock<std::mutex> hold(m_lock);
+        for (;;) {
+            ++m_idle;
+            m_wake.wait(hold, [this] { return !m_tasks.empty(); });
+            --m_idle;
+            std::function<void()> task = std::move(m_tasks.front());
+            m_tasks.pop_front();
+            hold.unlock();
+            task();
+            hold.lock();
+        }
+    }
+    const qint64 m_pid = QCoreApplication::applicationPid();
+    std::mutex m_lock;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_tasks;
+    qsizetype m_idle = 0;
+    int m_threads = 0;
+};
+
+#ifndef Q_OS_WIN
+// Files replaced or deleted while held open (holdForRelease), freed once the next round of syncs
+// has returned, on a worker: never on the way of a change, nor of the round's own syncs.
+struct HeldFiles {
+    std::mutex lock;
+    std::vector<int> fds;
+};
+HeldFiles& heldFiles() {
+    static HeldFiles* held = new HeldFiles; // workers may use it while the process ends
+    return *held;
+}
+#endif
+
+void releaseHeld() {
+#ifndef Q_OS_WIN
+    std::vector<int> fds;
+    {
+        const std::lock_guard<std::mutex> hold(heldFiles().lock);
+        fds.swap(heldFiles().fds);
+    }
+    if (!fds.empty())
+        Workers::get().post([fds] {
+            for (const int fd : fds)
+                ::close(fd);
+        });
+#endif
+}
+
+// Syncs every path side by side. Syncs waiting together are joined into one journal commit and
+// one flush of the disk's cache; this thread takes part, so the work gets done even where no
+// other thread can run.
+std::vector<QString> syncAll(const QList<QByteArray>& paths) {
+    struct Round {
+        QList<QByteArray> paths;
+        std::vector<QString> failures; // each path's slot written by the thread that synced it
+        std::atomic<qsizetype> next{0};
+        std::mutex lock;
+        std::condition_variable finished;
+        qsizetype done = 0;
+        void work() {
+            for (qsizetype i; (i = next.fetch_add(1)) < paths.size();) {
+                failures[size_t(i)] = syncPath(paths[i]);
+                const std::lock_guard<std::mutex> hold(lock);
+                if (++done == paths.size())
+                    finished.notify_all();
+            }
+        }
+    };
+    const auto round = std::make_shared<Round>();
+    round->paths = paths;
+    round->failures.resize(size_t(paths.size()));
+    const qsizetype helpers = std::min<qsizetype>(paths.size(), 16) - 1;
+    for (qsizetype t = 0; t < helpers; ++t)
+        Workers::get().post([round] { round->work(); });
+    round->work();
+    std::unique_lock<std::mutex> hold(round->lock);
+    round->finished.wait(hold, [&] { return round->done == round->paths.size(); });
+    return std::move(round->failures);
+}
+
 // Paths left for the next round of syncs. Whatever is still left when the program ends reaches
 // the disk then.
 struct LeftPaths {
@@ -120,27 +249,8 @@ QStringList syncWithLeft(const QList<QByteArray>& given, QString* leftFailure) {
     for (const QByteArray& path : left)
         if (!paths.contains(path))
             paths.append(path);
-    std::vector<QString> failures(size_t(paths.size())); // each thread writes its own slots
-    // Syncs waiting side by side are joined into one journal commit and one flush of the disk's
-    // cache; a few threads are enough to keep the disk's queue full. This thread takes part, so
-    // the work gets done even where no thread can be started.
-    std::atomic<qsizetype> next{0};
-    const auto work = [&] {
-        for (qsizetype i; (i = next.fetch_add(1)) < paths.size();)
-            failures[size_t(i)] = syncPath(paths[i]);
-    };
-    std::vector<std::thread> pool;
-    const qsizetype helpers = std::min<qsizetype>(paths.size(), 16) - 1;
-    for (qsizetype t = 0; t < helpers; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
+    const std::vector<QString> failures = syncAll(paths);
+    releaseHeld();
     // A left path that has gone since (a folder deleted or moved away) has nothing to sync.
     QList<QByteArray> again;
     for (const QByteArray& path : left) {
@@ -180,6 +290,20 @@ QString syncLeftPaths() {
     return failure;
 }
 
+#ifndef Q_OS_WIN
+int holdForRelease(const QByteArray& nativePath) {
+    // Not a link's target, never waiting on a pipe: only a record's own file is worth holding.
+    return ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+}
+
+void releaseLater(int fd) {
+    if (fd < 0)
+        return;
+    const std::lock_guard<std::mutex> hold(heldFiles().lock);
+    heldFiles().fds.push_back(fd);
+}
+#endif
+
 bool replaceFile(const QString& from, const QString& to, QString* error) {
 #ifdef Q_OS_WIN
     const std::wstring a = QDir::toNativeSeparators(from).toStdWString();
@@ -192,9 +316,13 @@ bool replaceFile(const QString& from, const QString& to, QString* error) {
     // The target by its bytes: a record listed under a name that is not UTF-8 is replaced as it
     // is, not joined by a second file under the UTF-8 spelling.
     const QByteArray target = records::FileNames::encodePath(to);
-    if (::rename(QFile::encodeName(from).constData(), target.constData()) == 0)
+    const int old = holdForRelease(target);
+    if (::rename(QFile::encodeName(from).constData(), target.constData()) == 0) {
+        releaseLater(old);
         return true;
+    }
     setError(error, systemWords(errno));
+    releaseLater(old);
     return false;
 #endif
 }
