@@ -152,6 +152,8 @@ void TestLending::outcomes_data() {
     row("loan list a link out of the folder", list, "<link>", R::LoanListMissing, three);
     row("loan list of garbage", list, QByteArray("\x01\xFF\rDune (1965)\n\x00\x7F", 17),
         R::Returned, four);
+    row("an intent record of zeros: a change that never began", "loaned/.quillory-intent",
+        QByteArray(40, 0), R::Returned, four + QStringList{"loaned/.quillory-intent"});
 }
 
 void TestLending::outcomes() {
