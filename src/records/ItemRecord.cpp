@@ -23,11 +23,14 @@ bool isReplacedInFileName(QChar c) {
 
 QString itemFileName(const QString& title) {
     // Most titles have none of the characters: they share the title's text, not a copy.
-    const auto first = std::find_if(title.cbegin(), title.cend(), isReplacedInFileName);
-    if (first == title.cend())
+    const char16_t* text = QStringView(title).utf16();
+    const qsizetype first = std::find_if(text, text + title.size(),
+                                         [](char16_t c) { return c < 128 && kReplaced[c]; }) -
+                            text;
+    if (first == title.size())
         return title;
     QString name = title;
-    for (auto c = name.begin() + (first - title.cbegin()); c != name.end(); ++c) {
+    for (auto c = name.begin() + first; c != name.end(); ++c) {
         if (isReplacedInFileName(*c))
             *c = QLatin1Char('_');
     }

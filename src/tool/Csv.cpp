@@ -40,6 +40,15 @@ bool isAscii(QByteArrayView bytes) {
     return (seen & 0x8080808080808080ull) == 0;
 }
 
+// How often c occurs in bytes.
+qsizetype occurrences(QByteArrayView bytes, char c) {
+    qsizetype count = 0;
+    for (const char *at = bytes.data(), *end = at + bytes.size();
+         (at = static_cast<const char*>(std::memchr(at, c, size_t(end - at)))); ++at)
+        ++count;
+    return count;
+}
+
 // The file is handed to the parser whole. An ASCII file's fields go straight into the table's
 // text; any other file's are kept as bytes, one after the other, and decoded at the end.
 struct ParseState {
@@ -236,7 +245,7 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
         state.raw = state.bytes.data();
     }
     state.quoted = rest.contains('"');
-    state.lines = rest.count('\n') + 1;
+    state.lines = occurrences(rest, '\n') + 1;
     csv_parser parser;
     csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL);
     csv_set_space_func(&parser, neverSpace);
@@ -244,7 +253,7 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
         csv_parse(&parser, rest.data(), size_t(rest.size()), onField, onRowEnd, &state);
     if (parsed != size_t(rest.size())) {
         state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
-        state.table.errorLine = rest.first(qsizetype(parsed)).count('\n') + 1;
+        state.table.errorLine = occurrences(rest.first(qsizetype(parsed)), '\n') + 1;
     } else if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
         state.table.error = QStringLiteral("a quoted field is not closed");
         state.table.errorLine = state.current.line;

@@ -29,8 +29,9 @@ struct FoldedKey {
 
 size_t qHash(const FoldedKey& key, size_t seed) {
     quint64 h = 0xcbf29ce484222325ull ^ seed;
-    for (const QChar c : key.name)
-        h = (h ^ records::NameTable::folded(c.unicode())) * 0x100000001b3ull;
+    const char16_t* unit = key.name.utf16();
+    for (const char16_t* end = unit + key.name.size(); unit != end; ++unit)
+        h = (h ^ records::NameTable::folded(*unit)) * 0x100000001b3ull;
     return size_t(h);
 }
 
