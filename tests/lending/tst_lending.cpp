@@ -33,7 +33,6 @@ void TestLending::lendThenReturnBytes_data() {
         QTest::newRow(name) << title << (fileName.isEmpty() ? title : fileName) << counts << lists;
     };
     const QStringList first{"0", " 1 ", " 0 "};
-    row("first loan", "Dune", first, {{}, "Dune\r\n", "\r\n"});
     row("title unlike its file name, LF list without last line end", "Gone with the Wind (2nd ed.)",
         {" 2 ", " 3 ", " 2 "},
         {"Emma\nIvanhoe", "Emma\nIvanhoe\r\nGone with the Wind (2nd ed.)\r\n",
@@ -41,7 +40,7 @@ void TestLending::lendThenReturnBytes_data() {
         "Gone with the Wind _2nd ed__");
     row("19 may borrow, after an earlier return", QStringLiteral("Café"), {" 19 ", " 20 ", " 19 "},
         {"\r\n", "\r\nCaf\xE9\r\n", "\r\n"});
-    row("the smallest count", "Dune",
+    row("the smallest count, no loan list yet", "Dune",
         {"-9223372036854775808", "-9223372036854775807 ", "-9223372036854775808 "},
         {{}, "Dune\r\n", "\r\n"});
     // A name as long as the file system allows is rewritten like any other.

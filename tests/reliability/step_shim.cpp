@@ -25,8 +25,7 @@ void before(const char* path) {
     // One write per line, straight to the pipe: nothing waits in a buffer when the kill comes.
     if (write(STDOUT_FILENO, line, size_t(n)) != n)
         _exit(4);
-    const char* pause = std::getenv("QUILLORY_STEP_PAUSE");
-    if (pause)
+    if (const char* pause = std::getenv("QUILLORY_STEP_PAUSE"))
         ::usleep(useconds_t(std::atoi(pause)));
 }
 
