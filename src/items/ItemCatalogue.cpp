@@ -177,6 +177,14 @@ bool isPlainDecimal(QStringView text, const QLocale& locale) {
     return point != 0 && point != text.size() - 1;
 }
 
+// The text without blanks at either end; most fields have none, and are not handed to the
+// trimming function.
+QStringView trimmedView(QStringView text) {
+    if (!text.isEmpty() && !text.front().isSpace() && !text.back().isSpace())
+        return text;
+    return text.trimmed();
+}
+
 bool isNotApplicable(const QString& text) {
     return text.isEmpty() || text.toLower() == QStringLiteral("n.a.");
 }
@@ -205,9 +213,9 @@ bool isNumericPrice(const QString& text, const QLocale& locale) {
     // stored as '$ $5'): accepted, so every stored price passes again when edited unchanged.
     if (rest.startsWith(QLatin1Char('$')))
         rest = rest.mid(1);
-    rest = rest.trimmed();
+    rest = trimmedView(rest);
     if (rest.startsWith(QLatin1Char('$')))
-        rest = rest.mid(1).trimmed();
+        rest = trimmedView(rest.mid(1));
     if (rest.isEmpty())
         return false;
     if (isPlainDecimal(rest, locale))
@@ -224,15 +232,18 @@ bool isNumericPrice(const QString& text, const QLocale& locale) {
 
 TitleNameProblem titleNameProblem(const QString& title) {
     const QString name = records::itemFileName(title);
-    // One pass: a double quote anywhere is named before a control character. The ASCII
-    // controls are the units below a blank and DEL; the tables are asked only beyond ASCII.
+    // One pass: a double quote anywhere is named before a control character. Printable ASCII,
+    // nearly every unit, is passed over with one test; the ASCII controls are the units below a
+    // blank and DEL, and the tables are asked only beyond ASCII.
     bool control = false;
     for (const QChar c : name) {
         const char16_t u = c.unicode();
+        if (u >= 0x20 && u < 0x7F && u != u'"')
+            continue;
         if (u == u'"')
             return TitleNameProblem::DoubleQuote;
         if (!control)
-            control = u < 0x80 ? u < 0x20 || u == 0x7F : c.category() == QChar::Other_Control;
+            control = u < 0x80 || c.category() == QChar::Other_Control;
     }
     if (control)
         return TitleNameProblem::ControlCharacter;
@@ -284,9 +295,9 @@ ItemFields prepareNextItem(const ItemFields& saved) {
 }
 
 std::optional<Refusal> checkNewItem(const ItemFields& fields, const QLocale& locale) {
-    if (QStringView(fields.title).trimmed().isEmpty())
+    if (trimmedView(fields.title).isEmpty())
         return refuse(kInvalidTitle, ItemField::Title);
-    if (QStringView(fields.language).trimmed().isEmpty())
+    if (trimmedView(fields.language).isEmpty())
         return refuse(kInvalidLanguage, ItemField::Language);
     if (!isNumericPrice(fields.price, locale))
         return refuse(kInvalidPrice, ItemField::Price);
