@@ -163,7 +163,7 @@ private:
 };
 
 #ifndef Q_OS_WIN
-// Files replaced or deleted while held open (holdForRelease), freed once the next round of syncs
+// Files replaced or deleted while held open (changeHeld), freed once the next round of syncs
 // has returned, on a worker: never on the way of a change, nor of the round's own syncs.
 struct HeldFiles {
     std::mutex lock;
@@ -291,16 +291,22 @@ QString syncLeftPaths() {
 }
 
 #ifndef Q_OS_WIN
-int holdForRelease(const QByteArray& nativePath) {
+int changeHeld(const QByteArray& nativePath, const std::function<int()>& change) {
     // Not a link's target, never waiting on a pipe: only a record's own file is worth holding.
-    return ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-}
-
-void releaseLater(int fd) {
-    if (fd < 0)
-        return;
-    const std::lock_guard<std::mutex> hold(heldFiles().lock);
-    heldFiles().fds.push_back(fd);
+    int held = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    int result = change();
+    if (result != 0 && held >= 0) {
+        // Some network shares refuse to replace or delete a file that is open: once more, let go.
+        ::close(std::exchange(held, -1));
+        result = change();
+    }
+    const int code = errno;
+    if (held >= 0) {
+        const std::lock_guard<std::mutex> hold(heldFiles().lock);
+        heldFiles().fds.push_back(held);
+    }
+    errno = code;
+    return result;
 }
 #endif
 
@@ -316,13 +322,10 @@ bool replaceFile(const QString& from, const QString& to, QString* error) {
     // The target by its bytes: a record listed under a name that is not UTF-8 is replaced as it
     // is, not joined by a second file under the UTF-8 spelling.
     const QByteArray target = records::FileNames::encodePath(to);
-    const int old = holdForRelease(target);
-    if (::rename(QFile::encodeName(from).constData(), target.constData()) == 0) {
-        releaseLater(old);
+    const QByteArray source = QFile::encodeName(from);
+    if (changeHeld(target, [&] { return ::rename(source.constData(), target.constData()); }) == 0)
         return true;
-    }
     setError(error, systemWords(errno));
-    releaseLater(old);
     return false;
 #endif
 }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace quillory {
 
@@ -24,12 +25,10 @@ void syncBeforeNextWrite(const QList<QByteArray>& nativePaths);
 // Syncs the paths left for later now; the system's words when one could not be.
 QString syncLeftPaths();
 #ifndef Q_OS_WIN
-// Opens the file so that replacing or deleting it only changes its folder: freeing a file's
-// space takes as long as a sync here, and is left to releaseLater, off the caller's way. -1 when
-// there is nothing to hold.
-int holdForRelease(const QByteArray& nativePath);
-// Closes the handle (when not -1) on another thread, which frees the file if it has gone.
-void releaseLater(int fd);
+// Runs `change`, a rename over the file at the path or its deletion (0 when done, else errno set),
+// while the file is held open: freeing a file's space takes as long as a sync here, and is left
+// to a worker after the next round of syncs, off the caller's way.
+int changeHeld(const QByteArray& nativePath, const std::function<int()>& change);
 #endif
 // Puts `from` in the place of `to` in one step, replacing what is there.
 bool replaceFile(const QString& from, const QString& to, QString* error = nullptr);

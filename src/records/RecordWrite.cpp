@@ -168,12 +168,8 @@ Result<> RecordFile::remove(const QString& path, Sync sync) {
     QString why = sync == Sync::Now ? syncLeftPaths() : QString();
     if (!why.isEmpty())
         return Error{FileError::RemoveFailed, why};
-    const int held = holdForRelease(native);
-    const int removed = ::unlink(native.constData());
-    const int code = errno;
-    releaseLater(held);
-    if (removed != 0)
-        return Error{FileError::RemoveFailed, systemText(code)};
+    if (changeHeld(native, [&] { return ::unlink(native.constData()); }) != 0)
+        return Error{FileError::RemoveFailed, systemText(errno)};
     // The deletion lives in the folder: synced, it cannot come back after a power cut.
     if (sync == Sync::Now && !syncFolder(folderOf(path), &why))
         return Error{FileError::RemoveFailed, why};
