@@ -231,7 +231,10 @@ bool isNumericPrice(const QString& text, const QLocale& locale) {
 }
 
 TitleNameProblem titleNameProblem(const QString& title) {
-    const QString name = records::itemFileName(title);
+    // Judged on the title itself: the name rule turns ASCII punctuation into "_", and no test
+    // below tells the two apart (neither is a quote, a control, a blank or part of a device
+    // name, and both are one byte), so the name need not be made.
+    const QString& name = title;
     // One pass: a double quote anywhere is named before a control character. Printable ASCII,
     // nearly every unit, is passed over with one test; the ASCII controls are the units below a
     // blank and DEL, and the tables are asked only beyond ASCII.

@@ -46,10 +46,6 @@ bool Cp1252::encode(QStringView text, QByteArray& out) {
     return true;
 }
 
-bool Cp1252::canEncode(QStringView text) {
-    return firstUnencodable(text).isNull();
-}
-
 QChar Cp1252::firstUnencodable(QStringView text) {
     // Four units at a time while they are ASCII, as most text is; the table is asked from the
     // first word that is not.
