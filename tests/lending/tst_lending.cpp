@@ -67,8 +67,7 @@ void TestLending::lendThenReturnBytes() {
     QFETCH(QString, fileName);
     QFETCH(QStringList, counts);
     QFETCH(QList<QByteArray>, lists);
-    TestFolders lib;
-    lib.makeAll();
+    TestFolders lib(TestFolders::WithDataFolders);
     const Folders f = lib.folders();
     const auto bytes = [](const QString& path) { return TestFolders::bytesOrNull(path); };
     TestFolders::put(f.itemPath(fileName), crlf(item(title)));
@@ -164,8 +163,7 @@ void TestLending::outcomes() {
     QFETCH(int, outcome);
     QFETCH(QStringList, changed);
     const QString title = "Dune (1965)", name = "Dune _1965_";
-    TestFolders lib;
-    lib.makeAll();
+    TestFolders lib(TestFolders::WithDataFolders);
     const Folders f = lib.folders();
     TestFolders::put(f.itemPath(name), crlf(lentItem(title, " 2 ")));
     TestFolders::put(f.loanPath(name), crlf(loan(title, kCreated)));

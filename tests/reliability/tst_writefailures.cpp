@@ -207,8 +207,7 @@ void TestWriteFailures::eachStepFailing() {
     const Files before = lib.files();
 
     // The same change where nothing fails gives the new content of each file.
-    TestFolders twin;
-    twin.makeAll();
+    TestFolders twin(TestFolders::WithDataFolders);
     BlockedLibrary::fill(twin.folders());
     lending::lend(twin.folders(), "Dune", kId, kToday);
     if (returning)

@@ -16,6 +16,11 @@ using Files = QMap<QString, QByteArray>;
 // A temporary program folder with the three data folders beside it.
 class TestFolders {
 public:
+    enum Made { RootOnly, WithDataFolders };
+    explicit TestFolders(Made made = RootOnly) {
+        if (made == WithDataFolders)
+            makeAll();
+    }
     QString root() const { return m_dir.path(); }
     // The program's folder (no trailing separator).
     QString programFolder() const { return m_dir.path(); }

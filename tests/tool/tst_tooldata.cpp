@@ -69,9 +69,7 @@ void newProfile(const Folders& f, const QString& id, const borrowers::ProfileFie
 } // namespace
 
 void TstToolData::roundTrip() {
-    TestFolders from, to;
-    from.makeAll();
-    to.makeAll();
+    TestFolders from(TestFolders::WithDataFolders), to(TestFolders::WithDataFolders);
     const Folders source = from.folders();
     // Texts that need quoting in CSV, a leading blank, and Windows-1252 letters.
     newItem(source, {" Dune, Part '1'", "english", "12.50", "say \"hi\", twice", "N.A."});
@@ -148,8 +146,7 @@ void TstToolData::hostileCsv() {
     QFETCH(QByteArray, csv);
     QFETCH(bool, cp1252);
     QFETCH(QString, expected);
-    TestFolders lib;
-    lib.makeAll();
+    TestFolders lib(TestFolders::WithDataFolders);
     TestFolders::writeBytes(lib.folders().itemPath("Dune"), "Dune\r\n");
     const auto before = lib.snapshot();
     const CsvTable table = readCsv(csv, cp1252 ? CsvEncoding::Windows1252 : CsvEncoding::Utf8);
@@ -173,8 +170,7 @@ void TstToolData::overdue_data() {
 void TstToolData::overdue() {
     QFETCH(int, days);
     QFETCH(QString, expected);
-    TestFolders lib;
-    lib.makeAll();
+    TestFolders lib(TestFolders::WithDataFolders);
     const Folders f = lib.folders();
     for (const auto& [name, date] : {std::pair{"English", "Thursday, December 3, 2026"},
                                      {"German", "Donnerstag, 5. November 2026"},
@@ -228,8 +224,7 @@ void TstToolData::check() {
     QFETCH(QString, damage);
     QFETCH(QString, kind);
     QFETCH(QString, settled);
-    TestFolders lib;
-    lib.makeAll();
+    TestFolders lib(TestFolders::WithDataFolders);
     const Folders f = lib.folders();
     for (const char* title : {"Dune", "Emma"})
         newItem(f, {title, "English", "5", "N.A.", "N.A."});
