@@ -162,6 +162,14 @@ bool pending(const Files& state) { // an intent record or a temporary file left
                        [](const QString& n) { return n.contains("/."); });
 }
 
+// Makes the files below root these, and only these.
+void put(const QString& root, const Files& state) {
+    for (const QString& path : TestFolders::filesUnder(root).keys())
+        QFile::remove(root + u'/' + path);
+    for (auto it = state.cbegin(); it != state.cend(); ++it)
+        TestFolders::writeBytes(root + u'/' + it.key(), it.value());
+}
+
 enum Way { RealTool, Repair, Window, Start };
 
 } // namespace
@@ -175,24 +183,16 @@ private Q_SLOTS:
 
 private:
     bool recover(Way way, const Files& killed);
-    void restore(const Files& state) const;
+    void restore(const Files& state) const { put(m_lib.root(), state); }
 
-    TestFolders m_lib;
+    TestFolders m_lib{TestFolders::WithDataFolders};
     QTemporaryDir m_screenDir;
     QList<Files> m_states; // m_states[n]: the folders after n steps
 };
 
-void TestCrashSafety::restore(const Files& state) const {
-    for (const QString& path : m_lib.snapshot().keys())
-        QFile::remove(m_lib.root() + u'/' + path);
-    for (auto it = state.cbegin(); it != state.cend(); ++it)
-        TestFolders::writeBytes(m_lib.root() + u'/' + it.key(), it.value());
-}
-
 // The whole sequence once in this process gives every file after every step. The real program
 // and tool find the same folders through their settings.
 void TestCrashSafety::initTestCase() {
-    m_lib.makeAll();
     const Folders f = m_lib.folders();
     for (const QString& title : {QStringLiteral("Dune"), QStringLiteral("Emma"), kGone})
         TestFolders::writeBytes(f.itemPath(records::itemFileName(title)),
@@ -229,8 +229,7 @@ bool TestCrashSafety::recover(Way way, const Files& killed) {
     case Window: {
         const bool intent = killed.contains(intentName(f));
         MainWindowHarness h(MainWindowHarness::MakeFolders);
-        for (auto it = killed.cbegin(); it != killed.cend(); ++it)
-            TestFolders::writeBytes(h.dir.root() + u'/' + it.key(), it.value());
+        put(h.dir.root(), killed);
         if (intent)
             h.messages().answerOk();
         if (!h.start() || h.messages().shown.size() != (intent ? 1 : 0) ||
