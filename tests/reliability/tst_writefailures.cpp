@@ -40,9 +40,10 @@ public:
                          "size=65536,mode=0755") == 0)
             m_mode = Mode::FullDisk;
         else
-            m_why = QStringLiteral("running as root, where a read-only folder stops no write, "
-                                   "and a small file system cannot be mounted here (%1)")
-                        .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            whyUnavailable =
+                QStringLiteral("running as root, where a read-only folder stops no write, "
+                               "and a small file system cannot be mounted here (%1)")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
     }
     ~WriteBlocker() {
         release();
@@ -50,7 +51,7 @@ public:
             ::umount2(m_folder.constData(), MNT_DETACH);
     }
     Mode mode() const { return m_mode; }
-    QString whyUnavailable() const { return m_why; }
+    QString whyUnavailable;
     QStringList folders; // made read-only in ReadOnly mode (the full disk covers all below)
 
     // Stops writes (and with readOnly, deletes); on a full disk, calling it again takes up what
@@ -91,7 +92,6 @@ public:
 private:
     QByteArray m_folder;
     Mode m_mode = Mode::Unavailable;
-    QString m_why;
     bool m_blocked = false, m_remounted = false;
 };
 
@@ -118,6 +118,8 @@ struct BlockedLibrary {
     Files files() const { return TestFolders::filesUnder(dir.path()); }
 };
 
+enum class Cause { Blocked, RenamedAway, StaysBlocked, MadeAnyway, MovedBeforeSync };
+
 // Where a change's writes go in these tests: the system's store, with a stop placed just before
 // one of them (0 the intent record, 1 to 4 the four files) and made again before each later one
 // (a deletion frees room on a full disk) until a write fails, as a disk that fills up and is
@@ -125,8 +127,10 @@ struct BlockedLibrary {
 // write is made, then reported failed (a sync refused); `stopAfter`: made, then the stop.
 class StopBeforeWrite : public records::RecordStore {
 public:
-    StopBeforeWrite(int at, std::function<void(bool)> stop) : m_at(at), m_stop(std::move(stop)) {}
-    bool lasting = false, madeAnyway = false, stopAfter = false;
+    StopBeforeWrite(int at, Cause cause, std::function<void(bool)> stop)
+        : lasting(cause == Cause::StaysBlocked), madeAnyway(cause == Cause::MadeAnyway),
+          stopAfter(cause == Cause::MovedBeforeSync), m_at(at), m_stop(std::move(stop)) {}
+    const bool lasting, madeAnyway, stopAfter;
     records::Result<> put(const QString& path, const QByteArray& bytes) override {
         return around([&] { return RecordStore::put(path, bytes); });
     }
@@ -155,8 +159,6 @@ private:
     bool m_stopped = false;
     std::function<void(bool)> m_stop;
 };
-
-enum class Cause { Blocked, RenamedAway, StaysBlocked, MadeAnyway, MovedBeforeSync };
 
 } // namespace
 
@@ -201,7 +203,7 @@ void TestWriteFailures::eachStepFailing() {
     QFETCH(Cause, cause);
     BlockedLibrary lib;
     if (cause != Cause::RenamedAway && lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(lib.blocker.whyUnavailable()));
+        QSKIP(qPrintable(lib.blocker.whyUnavailable));
     if (returning)
         QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
     const Files before = lib.files();
@@ -216,7 +218,7 @@ void TestWriteFailures::eachStepFailing() {
     const QStringList paths{lib.f.stats, lib.f.loaned, lib.f.profiles, lib.f.profiles};
     const QString folder = QDir::cleanPath(paths[std::max(step, 1) - 1]);
     const bool away = cause == Cause::RenamedAway || cause == Cause::MovedBeforeSync;
-    StopBeforeWrite store(step, [&](bool stop) {
+    StopBeforeWrite store(step, cause, [&](bool stop) {
         if (!away)
             stop ? lib.blocker.block() : lib.blocker.release();
         else if (stop)
@@ -224,9 +226,6 @@ void TestWriteFailures::eachStepFailing() {
         else
             QDir().rename(folder + ".away", folder);
     });
-    store.lasting = cause == Cause::StaysBlocked;
-    store.madeAnyway = cause == Cause::MadeAnyway;
-    store.stopAfter = cause == Cause::MovedBeforeSync;
     const std::optional<Message> message =
         returning
             ? lending::returnView(lending::returnItem(lib.f, "Dune", kId, kToday, store)).message
@@ -272,7 +271,7 @@ void TestWriteFailures::everyWriterReports() {
     QFETCH(QString, op);
     BlockedLibrary lib;
     if (lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
-        QSKIP(qPrintable(lib.blocker.whyUnavailable()));
+        QSKIP(qPrintable(lib.blocker.whyUnavailable));
     const Folders& f = lib.f;
     const QLocale locale(QLocale::English, QLocale::UnitedStates);
     const items::ItemFields fields{"Emma", "English", "9.99", "N.A.", "N.A."};
