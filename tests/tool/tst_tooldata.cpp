@@ -75,7 +75,6 @@ void TstToolData::roundTrip() {
     newItem(source, {" Dune, Part '1'", "english", "12.50", "say \"hi\", twice", "N.A."});
     newItem(source, {QStringLiteral("Café (2nd ed.)"), "French", "$3", "", "Gallimard"});
     newProfile(source, "4821937Q", {QStringLiteral(" Zoë, Jr."), "55 \"12\"", "-"});
-    // (A damaged record is skipped and named: the command line's table.)
     const ImportPlan itemPlan = planItemImport(
         to.folders(), readCsv(exported(RecordKind::Items, source)), kDate, QLocale::c());
     const ImportPlan profilePlan = planBorrowerImport(
