@@ -35,10 +35,10 @@ public:
     enum class Mode { Unavailable, FullDisk, ReadOnly };
     explicit WriteBlocker(const QString& folder) : m_folder(QFile::encodeName(folder)) {
         if (::geteuid() != 0)
-            m_mode = Mode::ReadOnly;
+            mode = Mode::ReadOnly;
         else if (::mount("quillory-test", m_folder.constData(), "tmpfs", MS_NOSUID | MS_NODEV,
                          "size=65536,mode=0755") == 0)
-            m_mode = Mode::FullDisk;
+            mode = Mode::FullDisk;
         else
             whyUnavailable =
                 QStringLiteral("running as root, where a read-only folder stops no write, "
@@ -47,10 +47,10 @@ public:
     }
     ~WriteBlocker() {
         release();
-        if (m_mode == Mode::FullDisk)
+        if (mode == Mode::FullDisk)
             ::umount2(m_folder.constData(), MNT_DETACH);
     }
-    Mode mode() const { return m_mode; }
+    Mode mode = Mode::Unavailable;
     QString whyUnavailable;
     QStringList folders; // made read-only in ReadOnly mode (the full disk covers all below)
 
@@ -58,13 +58,13 @@ public:
     // deletions freed meanwhile.
     void block(bool readOnly = false) {
         const bool again = std::exchange(m_blocked, true);
-        if (m_mode == Mode::ReadOnly && !again) {
+        if (mode == Mode::ReadOnly && !again) {
             for (const QString& folder : folders)
                 QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        } else if (m_mode == Mode::FullDisk && readOnly) {
+        } else if (mode == Mode::FullDisk && readOnly) {
             m_remounted = ::mount(nullptr, m_folder.constData(), nullptr,
                                   MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
-        } else if (m_mode == Mode::FullDisk) {
+        } else if (mode == Mode::FullDisk) {
             // Whole pages, then single bytes, until the file system refuses: nothing is left.
             const int fd =
                 ::open((m_folder + "/.filler").constData(), O_WRONLY | O_CREAT | O_APPEND, 0600);
@@ -81,7 +81,7 @@ public:
         if (std::exchange(m_remounted, false))
             ::mount(nullptr, m_folder.constData(), nullptr, MS_REMOUNT | MS_NOSUID | MS_NODEV,
                     nullptr);
-        else if (m_mode == Mode::FullDisk)
+        else if (mode == Mode::FullDisk)
             ::unlink((m_folder + "/.filler").constData());
         else
             for (const QString& folder : folders)
@@ -91,7 +91,6 @@ public:
 
 private:
     QByteArray m_folder;
-    Mode m_mode = Mode::Unavailable;
     bool m_blocked = false, m_remounted = false;
 };
 
@@ -202,7 +201,7 @@ void TestWriteFailures::eachStepFailing() {
     QFETCH(int, step);
     QFETCH(Cause, cause);
     BlockedLibrary lib;
-    if (cause != Cause::RenamedAway && lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
+    if (cause != Cause::RenamedAway && lib.blocker.mode == WriteBlocker::Mode::Unavailable)
         QSKIP(qPrintable(lib.blocker.whyUnavailable));
     if (returning)
         QCOMPARE(lending::lend(lib.f, "Dune", kId, kToday).outcome, lending::LendOutcome::Lent);
@@ -236,7 +235,7 @@ void TestWriteFailures::eachStepFailing() {
     QCOMPARE(message->title, QString("Error"));
     const QString reason = cause == Cause::MadeAnyway ? "Input/output error"
                            : away                     ? "No such file or directory"
-                           : lib.blocker.mode() == WriteBlocker::Mode::FullDisk
+                           : lib.blocker.mode == WriteBlocker::Mode::FullDisk
                                ? "No space left on device"
                                : "Permission denied";
     QVERIFY2(message->text.contains(reason), qPrintable(message->text));
@@ -270,7 +269,7 @@ void TestWriteFailures::everyWriterReports_data() {
 void TestWriteFailures::everyWriterReports() {
     QFETCH(QString, op);
     BlockedLibrary lib;
-    if (lib.blocker.mode() == WriteBlocker::Mode::Unavailable)
+    if (lib.blocker.mode == WriteBlocker::Mode::Unavailable)
         QSKIP(qPrintable(lib.blocker.whyUnavailable));
     const Folders& f = lib.f;
     const QLocale locale(QLocale::English, QLocale::UnitedStates);
