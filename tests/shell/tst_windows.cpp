@@ -313,7 +313,11 @@ private Q_SLOTS:
                      qPrintable(QString::number(steps)));
         }
         QCOMPARE(steps, 28); // 27 sizes after the first, then the tick that ends the growth
-        // The credits scroll inside their panel.
+        // The credits' headings, each block of three lines; they scroll inside their panel.
+        const QStringList lines = text("LbLMsg", w).split('\n');
+        QCOMPARE(QStringList({lines.value(0), lines.value(3), lines.value(6), lines.value(9)}),
+                 QStringList({"Chief Programmer", "WebMaster", "Help File",
+                              "Distributor and Beta Tester"}));
         QWidget* credits = child("LbLMsg", w);
         const int top = credits->y();
         QVERIFY(child<QTimer>("tmrScroll", w)->isActive());
