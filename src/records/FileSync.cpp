@@ -203,7 +203,9 @@ std::vector<QString> syncAll(const QList<QByteArray>& paths) {
         qsizetype done = 0;
         void work() {
             for (qsizetype i; (i = next.fetch_add(1)) < paths.size();) {
-                failures[size_t(i)] = syncPath(paths[i]);
+                // at(), not [], which would detach the list shared with the caller in every
+                // thread at once.
+                failures[size_t(i)] = syncPath(paths.at(i));
                 const std::lock_guard<std::mutex> hold(lock);
                 if (++done == paths.size())
                     finished.notify_all();
