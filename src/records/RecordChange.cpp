@@ -176,6 +176,9 @@ QString intentPath(const Folders& folders) {
 //   reach the disk before the change returns, only before any other write could be undone by its
 //   return: the record layer syncs it with the next write's first sync (the next intent record's
 //   own, for the next loan), before the next delete, or when the program ends.
+// A file replaced or deleted on the way is held open until a round of syncs after its change has
+// returned, then freed on another thread; it is in no folder by then, and a power cut before it is
+// freed leaves it to the file system to free at the next mount: no state above changes.
 // So a change pays two rounds of syncs: the intent record, then all of its files together.
 ChangeResult applyChange(const Folders& folders, const ChangeIntent& intent, RecordStore& store) {
     ChangeResult result;
