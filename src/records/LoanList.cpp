@@ -2,10 +2,6 @@
 
 namespace quillory::records {
 
-Result<> appendToLoanList(const QString& path, const QString& title) {
-    return RecordFile::appendLine(path, title);
-}
-
 Result<QStringList> readLoanList(const QString& path) {
     const Result<QStringList> read = RecordFile::read(path);
     if (!read.ok())
@@ -27,13 +23,6 @@ QStringList loanListWithout(const QStringList& lines, const QString& title) {
     // The list always ends with one empty line after the kept titles.
     kept.append(QString());
     return kept;
-}
-
-Result<> removeFromLoanList(const QString& path, const QString& title) {
-    const Result<QStringList> read = RecordFile::read(path);
-    if (!read.ok())
-        return read.error();
-    return RecordFile::write(path, loanListWithout(read.value(), title));
 }
 
 } // namespace quillory::records

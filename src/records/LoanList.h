@@ -13,9 +13,6 @@ namespace quillory::records {
 // Titles a rewrite keeps at most; a borrower holds at most 20, one of which is being returned.
 constexpr int kLoanListKept = 19;
 
-// Appends the title as one line, creating the list when missing.
-Result<> appendToLoanList(const QString& path, const QString& title);
-
 // The non-empty lines, in file order.
 Result<QStringList> readLoanList(const QString& path);
 
@@ -23,9 +20,5 @@ Result<QStringList> readLoanList(const QString& path);
 // case-sensitive) and every empty line dropped, at most 19 others kept in order (reading stops
 // there), and one empty line at the end.
 QStringList loanListWithout(const QStringList& lines, const QString& title);
-
-// Rewrites the list without the title. Fails (and writes nothing) when the list is missing or
-// cannot be read.
-Result<> removeFromLoanList(const QString& path, const QString& title);
 
 } // namespace quillory::records

@@ -40,9 +40,6 @@ public:
     // Makes a new file with these lines, atomically; never replaces a file of that exact name,
     // even one made a moment before by another program (WriteFailed).
     static Result<> create(const QString& path, const QStringList& lines);
-    // Adds one line at the end, creating the file when missing. The old content is kept byte for
-    // byte; when its last line has no line end, one is added first so two lines never merge.
-    static Result<> appendLine(const QString& path, const QString& line);
     // What a create reports when the name was taken by another file after the caller looked.
     static Error nameTaken();
     // Many new records in one folder, each as create() makes it, at the cost of a few syncs in

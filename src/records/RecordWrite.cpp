@@ -141,20 +141,6 @@ Result<> RecordFile::create(const QString& path, const QStringList& lines) {
     return saveBytes(path, bytes, false, Sync::Now);
 }
 
-Result<> RecordFile::appendLine(const QString& path, const QString& line) {
-    const Result<QByteArray> existing = RecordFile::readBytes(path);
-    if (!existing.ok() && existing.error().code != FileError::Missing)
-        return existing.error();
-    QByteArray bytes = existing.value();
-    QByteArray added;
-    if (!encodeLines({line}, added))
-        return Error{FileError::Unencodable};
-    if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
-        bytes += "\r\n";
-    bytes += added;
-    return saveBytes(path, bytes, true, Sync::Now);
-}
-
 Result<> RecordFile::remove(const QString& path, Sync sync) {
 #ifdef Q_OS_UNIX
     const QByteArray native = FileNames::encodePath(path);
