@@ -13,14 +13,7 @@ public:
     static QString decode(QByteArrayView bytes);
     // Fails (returns false) when a character has no byte in the code page; nothing is replaced.
     static bool encode(QStringView text, QByteArray& out);
-    static bool canEncode(QStringView text) {
-        // ASCII, nearly all text, is passed over here without a call; the rest is looked up.
-        for (const QChar c : text) {
-            if (c.unicode() >= 0x80)
-                return firstUnencodable(text).isNull();
-        }
-        return true;
-    }
+    static bool canEncode(QStringView text) { return firstUnencodable(text).isNull(); }
     // The first character of text the code page cannot hold, or a null QChar.
     static QChar firstUnencodable(QStringView text);
 };

@@ -195,7 +195,10 @@ void releaseHeld() {
 // other thread can run.
 std::vector<QString> syncAll(const QList<QByteArray>& paths) {
     struct Round {
-        QList<QByteArray> paths;
+        explicit Round(const QList<QByteArray>& p) : paths(p), failures(size_t(p.size())) {}
+        // Read by every thread at once: const, so no thread can detach the list it shares with
+        // the caller.
+        const QList<QByteArray> paths;
         std::vector<QString> failures; // each path's slot written by the thread that synced it
         std::atomic<qsizetype> next{0};
         std::mutex lock;
@@ -203,18 +206,14 @@ std::vector<QString> syncAll(const QList<QByteArray>& paths) {
         qsizetype done = 0;
         void work() {
             for (qsizetype i; (i = next.fetch_add(1)) < paths.size();) {
-                // at(), not [], which would detach the list shared with the caller in every
-                // thread at once.
-                failures[size_t(i)] = syncPath(paths.at(i));
+                failures[size_t(i)] = syncPath(paths[i]);
                 const std::lock_guard<std::mutex> hold(lock);
                 if (++done == paths.size())
                     finished.notify_all();
             }
         }
     };
-    const auto round = std::make_shared<Round>();
-    round->paths = paths;
-    round->failures.resize(size_t(paths.size()));
+    const auto round = std::make_shared<Round>(paths);
     const qsizetype helpers = std::min<qsizetype>(paths.size(), 16) - 1;
     for (qsizetype t = 0; t < helpers; ++t)
         Workers::get().post([round] { round->work(); });

@@ -24,9 +24,10 @@ bool isReplacedInFileName(QChar c) {
 QString itemFileName(const QString& title) {
     // Most titles have none of the characters: they share the title's text, not a copy.
     const char16_t* text = QStringView(title).utf16();
-    const qsizetype first = std::find_if(text, text + title.size(),
-                                         [](char16_t c) { return c < 128 && kReplaced[c]; }) -
-                            text;
+    const qsizetype first =
+        std::find_if(text, text + title.size(),
+                     [](char16_t c) { return isReplacedInFileName(QChar(c)); }) -
+        text;
     if (first == title.size())
         return title;
     QString name = title;
