@@ -49,24 +49,39 @@ qsizetype occurrences(QByteArrayView bytes, char c) {
     return count;
 }
 
-// The file is handed to the parser whole. An ASCII file's fields go straight into the table's
-// text; any other file's are kept as bytes, one after the other, and decoded at the end.
+// Line ends in bytes, a CR LF pair, a CR alone or an LF alone each counting once.
+qsizetype lineEnds(QByteArrayView bytes) {
+    qsizetype count = occurrences(bytes, '\n');
+    for (const char *at = bytes.data(), *end = at + bytes.size();
+         (at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at)))); ++at) {
+        if (at + 1 == end || at[1] != '\n')
+            ++count;
+    }
+    return count;
+}
+
+// The file is handed to the parser whole. The fields' bytes are kept one after the other and
+// decoded at the end.
 struct ParseState {
     CsvTable table;
     CsvRow current{1, 0, 0, false};
-    bool ascii = false;
-    // Each has room for the whole file: the fields are never longer than their text in it.
-    char16_t* text = nullptr; // into the table's text, for an ASCII file
-    char* raw = nullptr;      // into bytes, for any other
-    QByteArray bytes;
+    QByteArray bytes; // room for the whole file: the fields are never longer than their text in it
     qsizetype used = 0;
     quint32* ends = nullptr; // the table's ends, made for a row per line and doubled if short
     qsizetype fields = 0;
     QList<QByteArray> headerFields;
     bool haveHeader = false;
-    bool quoted = false;      // the file has a quote, so a field may hold a line break
+    bool quoted = false;      // the file has a quote, so a field may hold a line break or a quote
     qsizetype lineBreaks = 0; // passed so far, inside fields and between rows
-    qsizetype lines = 0;      // in the whole file
+    bool afterCr = false;     // the last thing passed was a CR between rows
+    qsizetype lines = 0;      // in the whole file, roughly: the rows there is room for
+    // What the parser handed over, to tell whether it dropped any byte of the file: every byte
+    // is a field's, a comma between two fields, a line break between rows, or a quote.
+    qsizetype fieldBytes = 0;
+    qsizetype fieldQuotes = 0; // a quote in a field stands for two in the file
+    qsizetype allFields = 0;
+    qsizetype rowsWithFields = 0;
+    qsizetype rowBreaks = 0;
 
     void endField() {
         if (fields == table.ends.size()) {
@@ -81,17 +96,19 @@ void onField(void* data, size_t size, void* state) {
     auto* s = static_cast<ParseState*>(state);
     const char* field = static_cast<const char*>(data);
     ++s->current.size;
-    if (size > 0 && s->quoted)
-        s->lineBreaks += std::count(field, field + size, '\n');
+    ++s->allFields;
+    s->fieldBytes += qsizetype(size);
+    s->afterCr = false;
+    if (size > 0 && s->quoted) {
+        s->lineBreaks += lineEnds(QByteArrayView(field, qsizetype(size)));
+        s->fieldQuotes += std::count(field, field + size, '"');
+    }
     if (!s->haveHeader) {
         s->headerFields.append(QByteArray(field, size > 0 ? qsizetype(size) : 0));
         return;
     }
-    if (s->ascii) {
-        std::transform(field, field + size, s->text + s->used, [](char c) { return char16_t(c); });
-    } else if (size > 0) {
-        std::memcpy(s->raw + s->used, field, size);
-    }
+    if (size > 0)
+        std::memcpy(s->bytes.data() + s->used, field, size);
     s->used += qsizetype(size);
     s->endField();
 }
@@ -100,9 +117,14 @@ void onField(void* data, size_t size, void* state) {
 // it starts on; a blank line is a row without fields and is skipped.
 void onRowEnd(int c, void* state) {
     auto* s = static_cast<ParseState*>(state);
-    if (c == '\n')
-        ++s->lineBreaks;
+    if (c == '\r' || c == '\n') {
+        ++s->rowBreaks;
+        if (c == '\r' || !s->afterCr)
+            ++s->lineBreaks;
+        s->afterCr = c == '\r';
+    }
     if (s->current.size > 0) {
+        ++s->rowsWithFields;
         if (s->haveHeader) {
             s->table.rows.push_back(s->current);
         } else {
@@ -114,6 +136,43 @@ void onRowEnd(int c, void* state) {
         s->haveHeader = true;
     }
     s->current = CsvRow{s->lineBreaks + 1, s->fields, 0, false};
+}
+
+// One reading of the whole file. With blanksAreText false the parser's own handling of blanks is
+// used: it drops them at a field's ends, and costs a good deal less per byte than being told
+// what a blank is. The caller reads again with true when any byte was dropped.
+ParseState parse(QByteArrayView rest, bool blanksAreText) {
+    ParseState state;
+    state.bytes.resize(rest.size());
+    state.quoted = rest.contains('"');
+    // Enough room for the rows, found cheaply: lines end in an LF but in the rare file that
+    // ends them with a CR alone.
+    state.lines = occurrences(rest, '\n');
+    if (state.lines == 0)
+        state.lines = occurrences(rest, '\r');
+    ++state.lines;
+    csv_parser parser;
+    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL);
+    if (blanksAreText)
+        csv_set_space_func(&parser, neverSpace);
+    const size_t parsed =
+        csv_parse(&parser, rest.data(), size_t(rest.size()), onField, onRowEnd, &state);
+    if (parsed != size_t(rest.size())) {
+        state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
+        state.table.errorLine = lineEnds(rest.first(qsizetype(parsed))) + 1;
+    } else if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
+        state.table.error = QStringLiteral("a quoted field is not closed");
+        state.table.errorLine = state.current.line;
+    }
+    csv_free(&parser);
+    return state;
+}
+
+// Whether the parser handed over every byte of the file.
+bool nothingDropped(const ParseState& s, QByteArrayView rest) {
+    const qsizetype commas = s.allFields - s.rowsWithFields;
+    const qsizetype quotes = s.quoted ? occurrences(rest, '"') : 0;
+    return s.fieldBytes - s.fieldQuotes + quotes + commas + s.rowBreaks == rest.size();
 }
 
 QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = nullptr) {
@@ -135,10 +194,6 @@ QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = null
 // each row learning whether all of its fields were valid.
 void decodeFields(ParseState& s, CsvEncoding encoding) {
     CsvTable& t = s.table;
-    if (s.ascii) {
-        t.text.truncate(s.used);
-        return;
-    }
     s.bytes.truncate(s.used);
     if (encoding == CsvEncoding::Windows1252 || isAscii(s.bytes)) {
         t.text = decodeField(s.bytes, encoding);
@@ -235,31 +290,10 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
         tooLarge.error = QStringLiteral("the file is too large");
         return tooLarge;
     }
-    ParseState state;
-    state.ascii = encoding == CsvEncoding::Utf8 && isAscii(rest);
-    if (state.ascii) {
-        state.table.text.resize(rest.size());
-        state.text = reinterpret_cast<char16_t*>(state.table.text.data());
-    } else {
-        state.bytes.resize(rest.size());
-        state.raw = state.bytes.data();
-    }
-    state.quoted = rest.contains('"');
-    state.lines = occurrences(rest, '\n') + 1;
-    csv_parser parser;
-    csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI | CSV_REPALL_NL);
-    csv_set_space_func(&parser, neverSpace);
-    const size_t parsed =
-        csv_parse(&parser, rest.data(), size_t(rest.size()), onField, onRowEnd, &state);
-    if (parsed != size_t(rest.size())) {
-        state.table.error = QString::fromLatin1(csv_strerror(csv_error(&parser)));
-        state.table.errorLine = occurrences(rest.first(qsizetype(parsed)), '\n') + 1;
-    } else if (csv_fini(&parser, onField, onRowEnd, &state) != 0) {
-        state.table.error = QStringLiteral("a quoted field is not closed");
-        state.table.errorLine = state.current.line;
-    }
-    csv_free(&parser);
-    if (!state.table.ok())
+    ParseState state = parse(rest, false);
+    if (!state.table.ok() || !nothingDropped(state, rest))
+        state = parse(rest, true);
+    if (!state.table.ok() || !nothingDropped(state, rest))
         return std::move(state.table);
     if (!state.haveHeader)
         state.table.error = QStringLiteral("the file has no header row");

@@ -114,7 +114,10 @@ void TstToolData::hostileCsv_data() {
     row("extra column and short row", "Title,Price,Shelf\r\nX,1,A3\r\nY,2\r\n",
         "2:X|3!the row has 2 fields, the header has 3");
     row("empty rows", "Title,Price\r\n\r\nX,1\r\n\r\n\r\n", "3:X");
+    row("lines ended by CR alone", "Title,Price\rA,1\r\rB,abc\r", "2:A|4!Invalid Price!");
+    row("blank at a field's start", "Title,Price\r\n Leading,1\r\n", "2: Leading");
     row("unclosed quote", "Title,Price\r\n\"X,1\r\n", "error");
+    row("blank after a closing quote", "Title,Price\r\n\"X\" ,1\r\n", "error");
     row("refused by the dialog's checks",
         "Title,Price,Language\r\nA,abc,x\r\n" + QByteArray(300, 'L') + ",1,x\r\n",
         "2!Invalid Price!|3!The title is too long to be used as a file name. Please shorten it by "
