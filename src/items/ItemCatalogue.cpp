@@ -56,14 +56,10 @@ const QString& fieldText(const ItemFields& fields, ItemField field) {
     Q_UNREACHABLE();
 }
 
-std::optional<Refusal> unstorable(const ItemFields& fields, ItemField field) {
-    const QString& text = fieldText(fields, field);
-    // Nearly every field can be stored: its caption is made only for the message.
-    if (records::Cp1252::canEncode(text))
-        return std::nullopt;
-    if (auto message = records::unstorableCharacterMessage(fieldCaption(field), text))
-        return refuse(*message, field, kBadCharacterTitle);
-    return std::nullopt;
+// The refusal of a field with a character the record files cannot hold.
+Refusal unstorableRefusal(const QString& text, ItemField field) {
+    return refuse(records::unstorableCharacterMessage(fieldCaption(field), text).value_or(text),
+                  field, kBadCharacterTitle);
 }
 
 // How many characters must go from the end of a file name before it fits.
@@ -114,18 +110,21 @@ std::optional<Refusal> titleNameRefusal(const QString& title) {
     return refuse(text, ItemField::Title, kBadTitleTitle);
 }
 
-// Checks beyond the dialogs' own: each field can be stored, the title can name a file.
+// Checks beyond the dialogs' own: each field can be stored, the title can name a file. Nearly
+// every field can be stored, which an inline look at its text tells; a refusal is made only for
+// one that cannot.
 std::optional<Refusal> storageRefusal(const ItemFields& fields, bool withTitle) {
+    using records::Cp1252;
     if (withTitle) {
-        if (auto r = unstorable(fields, ItemField::Title))
-            return r;
+        if (!Cp1252::canEncode(fields.title))
+            return unstorableRefusal(fields.title, ItemField::Title);
         if (auto r = titleNameRefusal(fields.title))
             return r;
     }
     for (ItemField field :
          {ItemField::Language, ItemField::Price, ItemField::SerialNumber, ItemField::Publisher}) {
-        if (auto r = unstorable(fields, field))
-            return r;
+        if (const QString& text = fieldText(fields, field); !Cp1252::canEncode(text))
+            return unstorableRefusal(text, field);
     }
     return std::nullopt;
 }
@@ -250,7 +249,7 @@ TitleNameProblem titleNameProblem(const QString& title) {
     }
     if (control)
         return TitleNameProblem::ControlCharacter;
-    if (name.endsWith(QLatin1Char(' ')))
+    if (!name.isEmpty() && name.back() == u' ')
         return TitleNameProblem::TrailingBlank;
     // Windows keeps these names for devices whatever follows a dot; the name rule turns every
     // dot into "_", so only the whole name can be one ("Con Air" and "NUL_txt" are fine).

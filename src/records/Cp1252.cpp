@@ -47,15 +47,7 @@ bool Cp1252::encode(QStringView text, QByteArray& out) {
 }
 
 QChar Cp1252::firstUnencodable(QStringView text) {
-    // Four units at a time while they are ASCII, as most text is; the table is asked from the
-    // first word that is not.
-    qsizetype i = 0;
-    for (quint64 word; i + 4 <= text.size(); i += 4) {
-        std::memcpy(&word, text.utf16() + i, sizeof word);
-        if (word & 0xFF80FF80FF80FF80ull)
-            break;
-    }
-    for (; i < text.size(); ++i) {
+    for (qsizetype i = asciiLength(text); i < text.size(); ++i) {
         if (byteFor(text[i].unicode()) < 0)
             return text[i];
     }

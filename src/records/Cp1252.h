@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstring>
 
 namespace quillory::records {
 
@@ -13,9 +14,26 @@ public:
     static QString decode(QByteArrayView bytes);
     // Fails (returns false) when a character has no byte in the code page; nothing is replaced.
     static bool encode(QStringView text, QByteArray& out);
-    static bool canEncode(QStringView text) { return firstUnencodable(text).isNull(); }
+    static bool canEncode(QStringView text) {
+        const qsizetype ascii = asciiLength(text);
+        return ascii == text.size() || firstUnencodable(text.sliced(ascii)).isNull();
+    }
     // The first character of text the code page cannot hold, or a null QChar.
     static QChar firstUnencodable(QStringView text);
+    // How many units text starts with that are ASCII, which every code page holds: four units
+    // at a time, as most text is ASCII throughout. Inline, as most fields checked are short.
+    static qsizetype asciiLength(QStringView text) {
+        const char16_t* unit = text.utf16();
+        qsizetype i = 0;
+        for (quint64 word; i + 4 <= text.size(); i += 4) {
+            std::memcpy(&word, unit + i, sizeof word);
+            if (word & 0xFF80FF80FF80FF80ull)
+                break;
+        }
+        while (i < text.size() && unit[i] < 0x80)
+            ++i;
+        return i;
+    }
 };
 
 } // namespace quillory::records

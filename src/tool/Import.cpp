@@ -6,6 +6,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <cstring>
 
 namespace quillory::tool {
 
@@ -19,33 +20,62 @@ QString oneLine(const QString& text) {
 }
 
 // Names as the folders compare them: letter case ignored one UTF-16 unit at a time. A key is a
-// view of the name, hashed over its folded units, so no folded copy is made.
+// view of the name, so no folded copy is made, with the hash of its folded units, so that names
+// with a long beginning in common ("Volume 1", "Volume 2", ...) are compared only when their
+// hashes are equal.
 struct FoldedKey {
+    explicit FoldedKey(QStringView n);
     QStringView name;
+    quint64 hash;
     bool operator==(const FoldedKey& o) const {
-        return records::NameTable::compareIgnoringCase(name, o.name) == 0;
+        return hash == o.hash && records::NameTable::compareIgnoringCase(name, o.name) == 0;
     }
 };
 
+// Four units to a word, folded as compareIgnoringCase folds them: a word of ASCII, nearly every
+// one, has its capitals made small all at once; any other unit by unit. Equal names in any case
+// so make the same words.
+quint64 foldedWord(const char16_t* unit, qsizetype count) {
+    quint64 word = 0;
+    if (count == 4) {
+        std::memcpy(&word, unit, sizeof word);
+        if ((word & 0xFF80FF80FF80FF80ull) == 0) {
+            const quint64 capital = (word + 0x003F003F003F003Full) & // at least 'A'
+                                    ~(word + 0x0025002500250025ull) & // and not beyond 'Z'
+                                    0x0080008000800080ull;
+            return word | capital >> 2; // 0x80 >> 2 is the 0x20 between a capital and its small
+        }
+        word = 0;
+    }
+    for (qsizetype i = 0; i < count; ++i)
+        word |= quint64(records::NameTable::folded(unit[i])) << (16 * i);
+    return word;
+}
+
+FoldedKey::FoldedKey(QStringView n) : name(n), hash(quint64(n.size())) {
+    const char16_t* unit = n.utf16();
+    for (qsizetype i = 0; i < n.size(); i += 4) {
+        hash = (hash ^ foldedWord(unit + i, std::min<qsizetype>(4, n.size() - i))) *
+               0x9E3779B97F4A7C15ull;
+        hash ^= hash >> 32;
+    }
+}
+
 size_t qHash(const FoldedKey& key, size_t seed) {
-    quint64 h = 0xcbf29ce484222325ull ^ seed;
-    const char16_t* unit = key.name.utf16();
-    for (const char16_t* end = unit + key.name.size(); unit != end; ++unit)
-        h = (h ^ records::NameTable::folded(*unit)) * 0x100000001b3ull;
-    return size_t(h);
+    return size_t(key.hash) ^ seed;
 }
 
 // The folder's records as listed once; each row is looked up without listing the folder again.
 class FolderNames {
 public:
     explicit FolderNames(const QString& folder) : m_index(records::FolderIndex::of(folder)) {
-        m_found = m_index->update();
+        m_any = m_index->update() && m_index->count() > 0;
     }
-    bool contains(QStringView name) const { return m_found && m_index->rowIgnoringCase(name) >= 0; }
+    bool contains(QStringView name) const { return m_any && m_index->rowIgnoringCase(name) >= 0; }
 
 private:
     std::shared_ptr<records::FolderIndex> m_index;
-    bool m_found = false;
+    bool m_any = false; // the folder was read and has records
 };
 
 // Maps the header to the columns an import reads; the rest are either export columns the
@@ -157,15 +187,17 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
         out.refusal = rowProblem(row, table);
         if (!out.refusal.isEmpty())
             continue;
-        const items::ItemFields fields{
-            borrowed(plan.field(out, Title)), borrowed(plan.field(out, Language)),
-            borrowed(plan.field(out, Price)), borrowed(plan.field(out, Serial)),
-            borrowed(plan.field(out, Publisher))};
+        const auto at = [&](int i) {
+            const int column = plan.columns[size_t(i)];
+            return borrowed(column < 0 ? plan.defaults[size_t(i)] : table.field(row, column));
+        };
+        const items::ItemFields fields{at(Title), at(Language), at(Price), at(Serial),
+                                       at(Publisher)};
         if (const auto refusal = items::checkNewItem(fields, locale)) {
             out.refusal = oneLine(refusal->message.text);
             continue;
         }
-        QStringView name = plan.field(out, Title);
+        QStringView name = fields.title;
         if (const QString made = records::itemFileName(fields.title);
             made.constData() != fields.title.constData()) {
             plan.made.append(made);
