@@ -66,7 +66,8 @@ std::optional<int> parseArguments(QCommandLineParser& parser, CommandContext& co
         context.printError(QStringLiteral("Try '%1 --help'.\n").arg(context.arguments.value(0)));
         return ExitUsage;
     }
-    if (parser.isSet(help)) {
+    // The parser offers --help-all beside --help; a console program has no Qt options to add.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         // helpText() names the program as invoked; the usage line should name the subcommand.
         QString text = parser.helpText();
         const QString binary = QCoreApplication::arguments().value(0);

@@ -301,6 +301,7 @@ void TstToolData::commandLine_data() {
     row("unknown command", {"frobnicate"}, 2, "", "unknown command 'frobnicate'");
     row("overview", {"--help"}, 0, "Usage: quillory-tool <command>", "");
     row("help of a command", {"stats", "--help"}, 0, "Usage: quillory-tool stats [options]", "");
+    row("all help of a command", {"stats", "--help-all"}, 0, "Usage: quillory-tool stats", "");
     row("unknown option", {"export", "--colour", "items"}, 2, "", "Unknown option 'colour'");
     row("unknown kind", {"export", "books"}, 2, "", "Name one of: items, borrowers, loans.");
     row("overdue without days", {"overdue"}, 2, "", "--days needs a whole number");
