@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <algorithm>
 
 namespace quillory::tool {
@@ -91,6 +92,13 @@ void addFolderOptions(QCommandLineParser& parser) {
 }
 
 std::optional<Folders> resolveFolders(const QCommandLineParser& parser, CommandContext& context) {
+    // A settings file that is not there would otherwise read as empty and send the tool to the
+    // default folders, far from the ones meant.
+    if (parser.isSet(kSettings) && !QFileInfo(parser.value(kSettings)).isFile()) {
+        context.printError(QStringLiteral("quillory-tool: no such settings file: %1\n")
+                               .arg(parser.value(kSettings)));
+        return std::nullopt;
+    }
     std::unique_ptr<QtSettingsStore> store =
         parser.isSet(kSettings) ? std::make_unique<QtSettingsStore>(parser.value(kSettings))
                                 : std::make_unique<QtSettingsStore>();

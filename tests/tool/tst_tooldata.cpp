@@ -309,6 +309,8 @@ void TstToolData::commandLine_data() {
         "no such folder: LIB/none/");
     row("damaged record skipped", QStringList{"export", "loans"} + lib, 1,
         "File Name,Title,Loan Date", "skipped Short: ");
+    row("missing settings file", {"stats", "--settings", "LIB/none.ini"}, 2, "",
+        "no such settings file: LIB/none.ini");
 }
 
 void TstToolData::commandLine() {
