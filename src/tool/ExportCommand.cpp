@@ -35,9 +35,13 @@ int runExport(CommandContext& context) {
 
     const QStringList args = parser.positionalArguments();
     const auto csvEncoding = parseEncoding(parser.value(encoding));
-    if (args.size() != 1 || !kKinds.contains(args[0]) || !csvEncoding) {
+    // A byte order mark is a UTF-8 one: asked for with another encoding, it is not left out
+    // without a word.
+    const bool bomRefused = parser.isSet(bom) && csvEncoding != CsvEncoding::Utf8;
+    if (args.size() != 1 || !kKinds.contains(args[0]) || !csvEncoding || bomRefused) {
         context.printError(
             !csvEncoding ? QStringLiteral("Unknown encoding '%1'.\n").arg(parser.value(encoding))
+            : bomRefused ? QStringLiteral("--bom goes with UTF-8 only.\n")
                          : QStringLiteral("Name one of: items, borrowers, loans.\n"));
         context.printError(QStringLiteral("Try '%1 --help'.\n").arg(context.arguments.value(0)));
         return ExitUsage;
@@ -55,9 +59,13 @@ int runExport(CommandContext& context) {
     QIODevice& target = parser.isSet(out) ? static_cast<QIODevice&>(file) : context.out;
     CsvWriter writer(*csvEncoding, parser.isSet(bom));
     const auto kind = RecordKind(kKinds.indexOf(args[0]));
+    // CSV on the terminal itself leaves no line free for a progress line.
+    const bool toScreen = !parser.isSet(out) && context.outIsTerminal;
     const ExportResult result =
-        exportRecords(kind, *folders, writer, target, context.progress(QStringLiteral("export")));
-    context.endProgress();
+        exportRecords(kind, *folders, writer, target,
+                      toScreen ? nullptr : context.progress(QStringLiteral("export")));
+    if (!toScreen)
+        context.endProgress();
     const bool written = result.ok() && (!parser.isSet(out) || file.commit());
     if (!written) {
         context.printError(QStringLiteral("quillory-tool: the output could not be written: %1\n")

@@ -311,6 +311,9 @@ void TstToolData::commandLine_data() {
         "File Name,Title,Loan Date", "skipped Short: ");
     row("missing settings file", {"stats", "--settings", "LIB/none.ini"}, 2, "",
         "no such settings file: LIB/none.ini");
+    row("byte order mark of another encoding",
+        QStringList{"export", "items", "--bom", "--encoding", "windows-1252"} + lib, 2, "",
+        "--bom goes with UTF-8 only.");
 }
 
 void TstToolData::commandLine() {
