@@ -53,13 +53,14 @@ int runOverdue(CommandContext& context) {
     const OverdueReport report = findOverdue(*folders, when, limit, dates);
     if (parser.isSet(csv)) {
         CsvWriter writer;
-        writer.writeRow({QStringLiteral("Title"), QStringLiteral("File Name"),
-                         QStringLiteral("Loan Date"), QStringLiteral("Days Out"),
-                         QStringLiteral("Borrower ID"), QStringLiteral("Borrower Name"),
-                         QStringLiteral("Home"), QStringLiteral("Cell")});
+        // Whom to ask for which title first; the date and the record it was read from after.
+        writer.writeRow({QStringLiteral("Title"), QStringLiteral("Borrower ID"),
+                         QStringLiteral("Borrower Name"), QStringLiteral("Home"),
+                         QStringLiteral("Cell"), QStringLiteral("Days Out"),
+                         QStringLiteral("Loan Date"), QStringLiteral("File Name")});
         for (const LoanLine& l : report.overdue)
-            writer.writeRow({l.title, l.fileName, l.loanDate, QString::number(l.daysOut),
-                             l.profileId, l.name, l.home, l.cell});
+            writer.writeRow({l.title, l.profileId, l.name, l.home, l.cell,
+                             QString::number(l.daysOut), l.loanDate, l.fileName});
         context.out.write(writer.bytes());
     } else {
         context.print(QStringLiteral("Loans out more than %1 days on %2: %3\n")

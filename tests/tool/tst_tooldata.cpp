@@ -314,6 +314,8 @@ void TstToolData::commandLine_data() {
     row("byte order mark of another encoding",
         QStringList{"export", "items", "--bom", "--encoding", "windows-1252"} + lib, 2, "",
         "--bom goes with UTF-8 only.");
+    row("overdue columns", QStringList{"overdue", "--days", "0", "--csv"} + lib, 1,
+        "Title,Borrower ID,Borrower Name,Home,Cell,Days Out,", "skipped loan record Short");
 }
 
 void TstToolData::commandLine() {
