@@ -9,6 +9,18 @@ namespace quillory::tool {
 
 namespace {
 
+// The title or name as one line of the report: a control character (a line break inside a
+// quoted field, a lone CR that would send the cursor back over the line number) is shown by its
+// picture rather than obeyed.
+QString shownLabel(const ImportPlan& plan, const ImportRow& row) {
+    QString label = plan.label(row).toString();
+    for (QChar& c : label) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = QChar(c.unicode() == 0x7F ? 0x2421 : 0x2400 + c.unicode());
+    }
+    return label;
+}
+
 // One line per row, in file order: refused rows with their reason; accepted rows as what
 // would be, or was, created.
 void printRow(CommandContext& context, const ImportPlan& plan, const ImportRow& row,
@@ -16,12 +28,32 @@ void printRow(CommandContext& context, const ImportPlan& plan, const ImportRow& 
     if (row.accepted())
         context.print(QStringLiteral("line %1: %2 \"%3\" as %4\n")
                           .arg(row.line)
-                          .arg(outcome, plan.label(row), row.fileName));
+                          .arg(outcome, shownLabel(plan, row), row.fileName));
     else
         context.print(QStringLiteral("line %1: %2 \"%3\": %4\n")
                           .arg(row.line)
-                          .arg(context.coloured(31, QStringLiteral("refused")), plan.label(row),
-                               row.refusal));
+                          .arg(context.coloured(31, QStringLiteral("refused")),
+                               shownLabel(plan, row), row.refusal));
+}
+
+// A record holds one value a line, and the dialogs' fields hold one line: a field with a line
+// break of its own would be read back as two lines, every later line one place off.
+void refuseLineBreaks(ImportPlan& plan) {
+    const QStringList captions =
+        plan.items ? QStringList{QStringLiteral("Title"), QStringLiteral("Language"),
+                                 QStringLiteral("Price"), QStringLiteral("Serial Number"),
+                                 QStringLiteral("Publisher")}
+                   : QStringList{QStringLiteral("Name"), QStringLiteral("Home Number"),
+                                 QStringLiteral("Cell Number")};
+    for (ImportRow& row : plan.rows) {
+        for (int i = 0; row.accepted() && i < captions.size(); ++i) {
+            const QStringView text = plan.field(row, i);
+            if (text.contains(u'\r') || text.contains(u'\n'))
+                row.refusal = QStringLiteral("The %1 field contains a line break, which cannot "
+                                             "be stored in the record files.")
+                                  .arg(captions[i]);
+        }
+    }
 }
 
 int runImport(CommandContext& context) {
@@ -68,13 +100,14 @@ int runImport(CommandContext& context) {
     }
     const CsvTable table = readCsv(file.readAll(), *csvEncoding);
     if (!table.ok()) {
-        context.printError(QStringLiteral("%1:%2: not a CSV file: %3\n")
-                               .arg(args[1])
-                               .arg(table.errorLine)
-                               .arg(table.error));
+        // A file without a header row has no line to point at.
+        const QString where =
+            table.errorLine > 0 ? QStringLiteral(":%1").arg(table.errorLine) : QString();
+        context.printError(
+            QStringLiteral("%1%2: not a CSV file: %3\n").arg(args[1], where, table.error));
         return ExitUsage;
     }
-    const ImportPlan plan =
+    ImportPlan plan =
         items ? planItemImport(*folders, table, context.app.todayLongDate(), QLocale::system())
               : planBorrowerImport(*folders, table, borrowers::clockSeededSource());
     for (const QString& name : plan.ignored)
@@ -83,6 +116,7 @@ int runImport(CommandContext& context) {
         context.printError(QStringLiteral("%1: %2\n").arg(args[1], plan.error));
         return ExitUsage;
     }
+    refuseLineBreaks(plan);
     const qsizetype accepted = plan.acceptedCount();
     const qsizetype refused = qsizetype(plan.rows.size()) - accepted;
     const QString kind = items ? QStringLiteral("items") : QStringLiteral("borrowers");
@@ -118,7 +152,7 @@ int runImport(CommandContext& context) {
             context.print(QStringLiteral("line %1: %2 \"%3\" as %4: %5\n")
                               .arg(row.line)
                               .arg(context.coloured(31, QStringLiteral("not written")),
-                                   plan.label(row), row.fileName, errorText(r.error())));
+                                   shownLabel(plan, row), row.fileName, errorText(r.error())));
         }
     }
     context.print(QStringLiteral("%1 rows: %2 %3 written to %4, %5 refused, %6 not written.\n")

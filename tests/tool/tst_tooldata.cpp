@@ -316,6 +316,10 @@ void TstToolData::commandLine_data() {
         "--bom goes with UTF-8 only.");
     row("overdue columns", QStringList{"overdue", "--days", "0", "--csv"} + lib, 1,
         "Title,Borrower ID,Borrower Name,Home,Cell,Days Out,", "skipped loan record Short");
+    row("line break in a field, shown", QStringList{"import", "borrowers", "LIB/in.csv"} + lib, 1,
+        "line 2: refused \"Two\u240Dlines\": The Name field contains a line break", "");
+    row("file without a header row", QStringList{"import", "items", "/dev/null"} + lib, 2, "",
+        "/dev/null: not a CSV file");
 }
 
 void TstToolData::commandLine() {
@@ -323,9 +327,10 @@ void TstToolData::commandLine() {
     QFETCH(int, status);
     QFETCH(QString, stdoutHas);
     QFETCH(QString, stderrHas);
-    // LIB: a folder holding one loan record that has lost lines.
+    // LIB: a folder holding one loan record that has lost lines, and a CSV file.
     TestFolders lib;
     TestFolders::writeBytes(lib.root() + "/Short", "Dune\r\n");
+    TestFolders::writeBytes(lib.root() + "/in.csv", "Name,Home,Cell\r\n\"Two\rlines\",1,-\r\n");
     args.replaceInStrings("LIB", lib.root());
     stderrHas.replace("LIB", lib.root());
     QProcess tool;
