@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <cmath>
+#include <cstring>
 
 namespace quillory::items {
 
@@ -184,6 +185,19 @@ QStringView trimmedView(QStringView text) {
     return text.trimmed();
 }
 
+// Whether the four units of a word are all printable ASCII other than a double quote: none at or
+// beyond 0x80, none below a blank, no DEL and no quote, tested in all four lanes at once.
+bool isPlainWord(quint64 word) {
+    constexpr quint64 lanes = 0x0001000100010001ull;
+    constexpr quint64 high = 0x0080 * lanes;
+    if (word & 0xFF80 * lanes)
+        return false;
+    const quint64 fromBlank = (word + 0x0060 * lanes) & high; // 0x80 where a unit is at least 0x20
+    const quint64 del = (word + 0x0001 * lanes) & high;       // 0x80 where a unit is 0x7F
+    const quint64 notQuote = ((word ^ 0x0022 * lanes) + 0x007F * lanes) & high;
+    return (fromBlank & notQuote & ~del) == high;
+}
+
 bool isNotApplicable(const QString& text) {
     return text.isEmpty() || text.toLower() == QStringLiteral("n.a.");
 }
@@ -237,8 +251,16 @@ TitleNameProblem titleNameProblem(const QString& title) {
     // One pass: a double quote anywhere is named before a control character. Printable ASCII,
     // nearly every unit, is passed over with one test; the ASCII controls are the units below a
     // blank and DEL, and the tables are asked only beyond ASCII.
+    // Words of four such units first, as most titles are made of them. Read through a view: a
+    // QString's own utf16() copies a borrowed text to end it with a zero.
+    const char16_t* units = QStringView(name).utf16();
+    qsizetype plain = 0;
+    for (quint64 word; plain + 4 <= name.size() &&
+                       (std::memcpy(&word, units + plain, sizeof word), isPlainWord(word));
+         plain += 4) {
+    }
     bool control = false;
-    for (const QChar c : name) {
+    for (const QChar c : QStringView(name).sliced(plain)) {
         const char16_t u = c.unicode();
         if (u >= 0x20 && u < 0x7F && u != u'"')
             continue;

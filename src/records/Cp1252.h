@@ -21,16 +21,22 @@ public:
     // The first character of text the code page cannot hold, or a null QChar.
     static QChar firstUnencodable(QStringView text);
     // How many units text starts with that are ASCII, which every code page holds: four units
-    // at a time, as most text is ASCII throughout. Inline, as most fields checked are short.
+    // at a time, the last four of a text of four or more read as one word even where they overlap
+    // the word before, as most text is ASCII throughout. Inline, as most fields checked are short.
     static qsizetype asciiLength(QStringView text) {
-        const char16_t* unit = text.utf16();
+        const auto ascii = [unit = text.utf16()](qsizetype at) {
+            quint64 word;
+            std::memcpy(&word, unit + at, sizeof word);
+            return (word & 0xFF80FF80FF80FF80ull) == 0;
+        };
         qsizetype i = 0;
-        for (quint64 word; i + 4 <= text.size(); i += 4) {
-            std::memcpy(&word, unit + i, sizeof word);
-            if (word & 0xFF80FF80FF80FF80ull)
-                break;
+        if (text.size() >= 4) {
+            while (i + 4 <= text.size() && ascii(i))
+                i += 4;
+            if (i + 4 > text.size() && ascii(text.size() - 4))
+                return text.size();
         }
-        while (i < text.size() && unit[i] < 0x80)
+        while (i < text.size() && text.utf16()[i] < 0x80)
             ++i;
         return i;
     }

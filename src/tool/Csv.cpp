@@ -66,6 +66,7 @@ struct ParseState {
     CsvTable table;
     CsvRow current{1, 0, 0, false};
     QByteArray bytes; // room for the whole file: the fields are never longer than their text in it
+    char* raw = nullptr; // the bytes' data, written without asking for a detach per field
     qsizetype used = 0;
     quint32* ends = nullptr; // the table's ends, made for a row per line and doubled if short
     qsizetype fields = 0;
@@ -73,13 +74,12 @@ struct ParseState {
     bool haveHeader = false;
     bool quoted = false;      // the file has a quote, so a field may hold a line break or a quote
     qsizetype lineBreaks = 0; // passed so far, inside fields and between rows
-    bool afterCr = false;     // the last thing passed was a CR between rows
+    bool afterCr = false;     // the last line break between rows was a CR
     qsizetype lines = 0;      // in the whole file, roughly: the rows there is room for
-    // What the parser handed over, to tell whether it dropped any byte of the file: every byte
-    // is a field's, a comma between two fields, a line break between rows, or a quote.
-    qsizetype fieldBytes = 0;
+    // With the fields' bytes and count, what tells whether the parser dropped any byte of the
+    // file: every byte is a field's, a comma between two fields, a line break between rows, or a
+    // quote.
     qsizetype fieldQuotes = 0; // a quote in a field stands for two in the file
-    qsizetype allFields = 0;
     qsizetype rowsWithFields = 0;
     qsizetype rowBreaks = 0;
 
@@ -96,9 +96,6 @@ void onField(void* data, size_t size, void* state) {
     auto* s = static_cast<ParseState*>(state);
     const char* field = static_cast<const char*>(data);
     ++s->current.size;
-    ++s->allFields;
-    s->fieldBytes += qsizetype(size);
-    s->afterCr = false;
     if (size > 0 && s->quoted) {
         s->lineBreaks += lineEnds(QByteArrayView(field, qsizetype(size)));
         s->fieldQuotes += std::count(field, field + size, '"');
@@ -108,7 +105,7 @@ void onField(void* data, size_t size, void* state) {
         return;
     }
     if (size > 0)
-        std::memcpy(s->bytes.data() + s->used, field, size);
+        std::memcpy(s->raw + s->used, field, size);
     s->used += qsizetype(size);
     s->endField();
 }
@@ -119,7 +116,9 @@ void onRowEnd(int c, void* state) {
     auto* s = static_cast<ParseState*>(state);
     if (c == '\r' || c == '\n') {
         ++s->rowBreaks;
-        if (c == '\r' || !s->afterCr)
+        // An LF straight after a CR ends the same line; a field between them would have made
+        // this row's size more than 0.
+        if (c == '\r' || !s->afterCr || s->current.size > 0)
             ++s->lineBreaks;
         s->afterCr = c == '\r';
     }
@@ -144,6 +143,7 @@ void onRowEnd(int c, void* state) {
 ParseState parse(QByteArrayView rest, bool blanksAreText) {
     ParseState state;
     state.bytes.resize(rest.size());
+    state.raw = state.bytes.data();
     state.quoted = rest.contains('"');
     // Enough room for the rows, found cheaply: lines end in an LF but in the rare file that
     // ends them with a CR alone.
@@ -165,14 +165,18 @@ ParseState parse(QByteArrayView rest, bool blanksAreText) {
         state.table.errorLine = state.current.line;
     }
     csv_free(&parser);
+    state.table.ends.resize(state.fields);
     return state;
 }
 
 // Whether the parser handed over every byte of the file.
 bool nothingDropped(const ParseState& s, QByteArrayView rest) {
-    const qsizetype commas = s.allFields - s.rowsWithFields;
+    qsizetype fieldBytes = s.used;
+    for (const QByteArray& name : s.headerFields)
+        fieldBytes += name.size();
+    const qsizetype commas = s.fields + s.headerFields.size() - s.rowsWithFields;
     const qsizetype quotes = s.quoted ? occurrences(rest, '"') : 0;
-    return s.fieldBytes - s.fieldQuotes + quotes + commas + s.rowBreaks == rest.size();
+    return fieldBytes - s.fieldQuotes + quotes + commas + s.rowBreaks == rest.size();
 }
 
 QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = nullptr) {
@@ -195,8 +199,12 @@ QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = null
 void decodeFields(ParseState& s, CsvEncoding encoding) {
     CsvTable& t = s.table;
     s.bytes.truncate(s.used);
-    if (encoding == CsvEncoding::Windows1252 || isAscii(s.bytes)) {
-        t.text = decodeField(s.bytes, encoding);
+    if (encoding == CsvEncoding::Windows1252) {
+        t.text = records::Cp1252::decode(s.bytes);
+        return;
+    }
+    if (isAscii(s.bytes)) {
+        t.text = QString::fromLatin1(s.bytes);
         return;
     }
     t.text.reserve(s.bytes.size());
@@ -299,7 +307,6 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
         state.table.error = QStringLiteral("the file has no header row");
     for (const QByteArray& name : std::as_const(state.headerFields))
         state.table.header.append(decodeField(name, encoding));
-    state.table.ends.resize(state.fields);
     decodeFields(state, encoding);
     return std::move(state.table);
 }

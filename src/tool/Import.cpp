@@ -52,13 +52,19 @@ quint64 foldedWord(const char16_t* unit, qsizetype count) {
     return word;
 }
 
+// A name of four units or more ends with the word of its last four, even where that overlaps the
+// word before: equal names have equal lengths, so they still make the same words.
 FoldedKey::FoldedKey(QStringView n) : name(n), hash(quint64(n.size())) {
     const char16_t* unit = n.utf16();
-    for (qsizetype i = 0; i < n.size(); i += 4) {
-        hash = (hash ^ foldedWord(unit + i, std::min<qsizetype>(4, n.size() - i))) *
-               0x9E3779B97F4A7C15ull;
+    const auto mix = [this](quint64 word) {
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
         hash ^= hash >> 32;
-    }
+    };
+    qsizetype i = 0;
+    for (; i + 4 <= n.size(); i += 4)
+        mix(foldedWord(unit + i, 4));
+    if (i < n.size())
+        mix(n.size() >= 4 ? foldedWord(unit + n.size() - 4, 4) : foldedWord(unit, n.size()));
 }
 
 size_t qHash(const FoldedKey& key, size_t seed) {
@@ -189,15 +195,18 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
             continue;
         const auto at = [&](int i) {
             const int column = plan.columns[size_t(i)];
-            return borrowed(column < 0 ? plan.defaults[size_t(i)] : table.field(row, column));
+            return column < 0 ? plan.defaults[size_t(i)] : table.field(row, column);
         };
-        const items::ItemFields fields{at(Title), at(Language), at(Price), at(Serial),
-                                       at(Publisher)};
+        const items::ItemFields fields{borrowed(at(Title)), borrowed(at(Language)),
+                                       borrowed(at(Price)), borrowed(at(Serial)),
+                                       borrowed(at(Publisher))};
         if (const auto refusal = items::checkNewItem(fields, locale)) {
             out.refusal = oneLine(refusal->message.text);
             continue;
         }
-        QStringView name = fields.title;
+        // A view of the file's text, which the plan keeps: a check may have given the borrowed
+        // title a copy of its own.
+        QStringView name = at(Title);
         if (const QString made = records::itemFileName(fields.title);
             made.constData() != fields.title.constData()) {
             plan.made.append(made);
