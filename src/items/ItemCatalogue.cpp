@@ -178,8 +178,8 @@ bool isPlainDecimal(QStringView text, const QLocale& locale) {
 }
 
 // The text without blanks at either end; most fields have none, and are not handed to the
-// trimming function.
-QStringView trimmedView(QStringView text) {
+// trimming function. Inline, as it is asked of several fields of every item.
+inline QStringView trimmedView(QStringView text) {
     if (!text.isEmpty() && !text.front().isSpace() && !text.back().isSpace())
         return text;
     return text.trimmed();

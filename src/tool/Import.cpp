@@ -108,7 +108,8 @@ Columns mapColumns(const CsvTable& table, const QStringList& wanted, int require
     return c;
 }
 
-// The shape problems of a row, before any rule of the dialogs is asked.
+// The shape problems of a row, before any rule of the dialogs is asked; most rows have none,
+// which the callers see without a call.
 QString rowProblem(const CsvRow& row, const CsvTable& table) {
     if (row.size != table.header.size())
         return QStringLiteral("the row has %1 fields, the header has %2")
@@ -190,9 +191,10 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
     for (ImportRow& out : plan.rows) {
         const CsvRow& row = table.rows[&out - plan.rows.data()];
         out.line = row.line;
-        out.refusal = rowProblem(row, table);
-        if (!out.refusal.isEmpty())
+        if (row.size != table.header.size() || row.badText) {
+            out.refusal = rowProblem(row, table);
             continue;
+        }
         const auto at = [&](int i) {
             const int column = plan.columns[size_t(i)];
             return column < 0 ? plan.defaults[size_t(i)] : table.field(row, column);
