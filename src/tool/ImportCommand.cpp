@@ -22,13 +22,16 @@ QString shownLabel(const ImportPlan& plan, const ImportRow& row) {
 }
 
 // One line per row, in file order: refused rows with their reason; accepted rows as what
-// would be, or was, created.
+// would be, or was, created. A Profile ID a dry run draws is not the one --apply will draw, so
+// such a row is promised a new one rather than that.
 void printRow(CommandContext& context, const ImportPlan& plan, const ImportRow& row,
-              const QString& outcome) {
+              const QString& outcome, bool newId = false) {
     if (row.accepted())
-        context.print(QStringLiteral("line %1: %2 \"%3\" as %4\n")
+        context.print(QStringLiteral("line %1: %2 \"%3\" %4\n")
                           .arg(row.line)
-                          .arg(outcome, shownLabel(plan, row), row.fileName));
+                          .arg(outcome, shownLabel(plan, row),
+                               newId ? QStringLiteral("with a new Profile ID")
+                                     : QStringLiteral("as ") + row.fileName.toString()));
     else
         context.print(QStringLiteral("line %1: %2 \"%3\": %4\n")
                           .arg(row.line)
@@ -121,8 +124,10 @@ int runImport(CommandContext& context) {
     const qsizetype refused = qsizetype(plan.rows.size()) - accepted;
     const QString kind = items ? QStringLiteral("items") : QStringLiteral("borrowers");
     if (!parser.isSet(apply)) {
+        const int givenId = items ? -1 : table.column(QStringLiteral("Profile ID"));
         for (const ImportRow& row : plan.rows)
-            printRow(context, plan, row, context.coloured(32, QStringLiteral("would create")));
+            printRow(context, plan, row, context.coloured(32, QStringLiteral("would create")),
+                     !items && table.field(table.rows[&row - plan.rows.data()], givenId).isEmpty());
         context.print(QStringLiteral("%1 rows: %2 %3 would be created, %4 refused. Nothing was "
                                      "written (a dry run; --apply writes).\n")
                           .arg(plan.rows.size())
