@@ -33,19 +33,29 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Quillory"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
 
+    // Straight to the descriptors: through stdio's buffer a failed write (a full disk behind a
+    // redirection) would surface only at exit, unseen.
     QFile out, err;
-    out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered);
+    err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    const auto finish = [&](int status) {
+        if (status == ExitUsage || out.error() == QFileDevice::NoError)
+            return status;
+        err.write("quillory-tool: the output could not be written: " + out.errorString().toUtf8() +
+                  '\n');
+        return int(ExitUsage);
+    };
 
     const QStringList args = QCoreApplication::arguments();
     const QString first = args.value(1);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         printOverview(out);
-        return ExitOk;
+        return finish(ExitOk);
     }
     if (first == QLatin1String("--version")) {
         out.write("quillory-tool " QUILLORY_VERSION "\n");
-        return ExitOk;
+        return finish(ExitOk);
     }
     for (const Command& command : commands()) {
         if (command.name != first)
@@ -55,7 +65,7 @@ int main(int argc, char* argv[]) {
             {}, out, err, app, isatty(fileno(stdout)) != 0, isatty(fileno(stderr)) != 0};
         context.arguments = args.mid(2);
         context.arguments.prepend(QStringLiteral("quillory-tool ") + command.name);
-        return command.run(context);
+        return finish(command.run(context));
     }
     err.write(first.isEmpty() ? QByteArray("quillory-tool: no command given.\n")
                               : "quillory-tool: unknown command '" + first.toUtf8() + "'.\n");

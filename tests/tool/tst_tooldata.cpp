@@ -316,6 +316,9 @@ void TstToolData::commandLine_data() {
         "Title,Borrower ID,Borrower Name,Home,Cell,Days Out,", "skipped loan record Short");
     row("line break; a drawn ID", QStringList{"import", "borrowers", "LIB/in.csv"} + lib, 1,
         "a new Profile ID\nline 3: refused \"Two\u240Dlines\": The Name field contains a line", "");
+    row("export to a full disk", QStringList{"export", "items", ">/dev/full"} + lib, 2, "",
+        "the output could not be written");
+    row("report to a full disk", QStringList{"stats", ">/dev/full"} + lib, 2, "", "could not be");
     row("file without a header row", QStringList{"import", "items", "/dev/null"} + lib, 2, "",
         "/dev/null: not a CSV file");
 }
@@ -333,6 +336,8 @@ void TstToolData::commandLine() {
     args.replaceInStrings("LIB", lib.root());
     stderrHas.replace("LIB", lib.root());
     QProcess tool;
+    if (args.removeOne(">/dev/full"))
+        tool.setStandardOutputFile(QStringLiteral("/dev/full"));
     tool.start(QStringLiteral(QUILLORY_TOOL_PATH), args);
     QVERIFY(tool.waitForFinished(30000));
     QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
