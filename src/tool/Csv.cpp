@@ -301,7 +301,7 @@ CsvTable readCsv(const QByteArray& bytes, CsvEncoding encoding) {
     ParseState state = parse(rest, false);
     if (!state.table.ok() || !nothingDropped(state, rest))
         state = parse(rest, true);
-    if (!state.table.ok() || !nothingDropped(state, rest))
+    if (!state.table.ok())
         return std::move(state.table);
     if (!state.haveHeader)
         state.table.error = QStringLiteral("the file has no header row");
