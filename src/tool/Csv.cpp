@@ -97,7 +97,9 @@ void onField(void* data, size_t size, void* state) {
     const char* field = static_cast<const char*>(data);
     ++s->current.size;
     if (size > 0 && s->quoted) {
-        s->lineBreaks += lineEnds(QByteArrayView(field, qsizetype(size)));
+        const qsizetype breaks = lineEnds(QByteArrayView(field, qsizetype(size)));
+        s->lineBreaks += breaks;
+        s->table.lineBreaks = s->table.lineBreaks || (breaks > 0 && s->haveHeader);
         s->fieldQuotes += std::count(field, field + size, '"');
     }
     if (!s->haveHeader) {

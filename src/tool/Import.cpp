@@ -121,6 +121,29 @@ QString rowProblem(const CsvRow& row, const CsvTable& table) {
     return {};
 }
 
+// A record holds one value a line, and the dialogs' fields hold one line: a field with a line
+// break of its own, which a quoted CSV field may have, would be read back as two lines, every
+// later line one place off. Asked of the rows the dialogs' checks let through, and only of a file
+// that has such a field at all.
+QString lineBreakProblem(const ImportPlan& plan, const ImportRow& row) {
+    if (!plan.source.lineBreaks)
+        return {};
+    static const QStringList items{QStringLiteral("Title"), QStringLiteral("Language"),
+                                   QStringLiteral("Price"), QStringLiteral("Serial Number"),
+                                   QStringLiteral("Publisher")};
+    static const QStringList borrowers{QStringLiteral("Name"), QStringLiteral("Home Number"),
+                                       QStringLiteral("Cell Number")};
+    const QStringList& captions = plan.items ? items : borrowers;
+    for (int i = 0; i < captions.size(); ++i) {
+        const QStringView text = plan.field(row, i);
+        if (text.contains(u'\r') || text.contains(u'\n'))
+            return QStringLiteral("The %1 field contains a line break, which cannot be stored in "
+                                  "the record files.")
+                .arg(captions[i]);
+    }
+    return {};
+}
+
 // The dialogs' functions take strings: these borrow the file's text instead of copying it.
 QString borrowed(QStringView text) {
     return QString::fromRawData(reinterpret_cast<const QChar*>(text.utf16()), text.size());
@@ -206,6 +229,8 @@ ImportPlan planItemImport(const Folders& folders, const CsvTable& table, const Q
             out.refusal = oneLine(refusal->message.text);
             continue;
         }
+        if (out.refusal = lineBreakProblem(plan, out); !out.refusal.isEmpty())
+            continue;
         // A view of the file's text, which the plan keeps: a check may have given the borrowed
         // title a copy of its own.
         QStringView name = at(Title);
@@ -259,6 +284,8 @@ ImportPlan planBorrowerImport(const Folders& folders, const CsvTable& table,
             out.refusal = oneLine(refusal->message.text);
             continue;
         }
+        if (out.refusal = lineBreakProblem(plan, out); !out.refusal.isEmpty())
+            continue;
         if (!id.isEmpty()) {
             if (!idForm.match(id).hasMatch())
                 out.refusal = QStringLiteral("the Profile ID %1 is not seven digits (the first "

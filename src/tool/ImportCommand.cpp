@@ -39,26 +39,6 @@ void printRow(CommandContext& context, const ImportPlan& plan, const ImportRow& 
                                shownLabel(plan, row), row.refusal));
 }
 
-// A record holds one value a line, and the dialogs' fields hold one line: a field with a line
-// break of its own would be read back as two lines, every later line one place off.
-void refuseLineBreaks(ImportPlan& plan) {
-    const QStringList captions =
-        plan.items ? QStringList{QStringLiteral("Title"), QStringLiteral("Language"),
-                                 QStringLiteral("Price"), QStringLiteral("Serial Number"),
-                                 QStringLiteral("Publisher")}
-                   : QStringList{QStringLiteral("Name"), QStringLiteral("Home Number"),
-                                 QStringLiteral("Cell Number")};
-    for (ImportRow& row : plan.rows) {
-        for (int i = 0; row.accepted() && i < captions.size(); ++i) {
-            const QStringView text = plan.field(row, i);
-            if (text.contains(u'\r') || text.contains(u'\n'))
-                row.refusal = QStringLiteral("The %1 field contains a line break, which cannot "
-                                             "be stored in the record files.")
-                                  .arg(captions[i]);
-        }
-    }
-}
-
 int runImport(CommandContext& context) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -119,7 +99,6 @@ int runImport(CommandContext& context) {
         context.printError(QStringLiteral("%1: %2\n").arg(args[1], plan.error));
         return ExitUsage;
     }
-    refuseLineBreaks(plan);
     const qsizetype accepted = plan.acceptedCount();
     const qsizetype refused = qsizetype(plan.rows.size()) - accepted;
     const QString kind = items ? QStringLiteral("items") : QStringLiteral("borrowers");

@@ -102,9 +102,10 @@ void TstToolData::hostileCsv_data() {
                   bool items = true) { QTest::newRow(name) << items << csv << cp1252 << expected; };
     row("quoted comma, quote, line break",
         "Title,Price,Serial Number\r\n\"A, B\",1,\"say \"\"x\"\"\"\r\n\"Two\r\nlines\",2,x\r\n"
-        "After,3,y\r\n",
+        "After,3,\"y\rz\"\r\nLast,4,w\r\n",
         "2:A, B|3!The title contains a control character (such as a tab), which cannot be part "
-        "of a file name. Please type the title again.|5:After");
+        "of a file name. Please type the title again.|5!The Serial Number field contains a line "
+        "break, which cannot be stored in the record files.|7:Last");
     row("byte order mark", "\xEF\xBB\xBFtitle,PRICE\r\nBom,1\r\n", "2:Bom");
     row("windows-1252 bytes", "Title,Price\r\nCaf\xE9,1\r\n", QStringLiteral("2:Café"), true);
     row("windows-1252 bytes read as UTF-8", "Title,Price\r\nCaf\xE9,1\r\n",
