@@ -159,6 +159,10 @@ ImportPlan startPlan(const CsvTable& table, const Columns& columns, bool items) 
     plan.ignored = columns.unknown;
     if (!columns.missing.isEmpty()) {
         plan.error = QStringLiteral("the file has no column \"%1\"").arg(columns.missing);
+        // Spreadsheet programs set to many European regions save with semicolons between fields.
+        if (table.header.size() == 1 && table.header.front().contains(u';'))
+            plan.error += QStringLiteral(" (its fields are separated by semicolons: save it "
+                                         "with commas between fields)");
         return plan;
     }
     plan.source = table; // shared, not copied: the rows' views stay valid with the plan

@@ -112,6 +112,9 @@ void TstToolData::hostileCsv_data() {
         "2!the row is not valid UTF-8 (for a Windows-1252 file use --encoding windows-1252)");
     row("missing column", "Title,Language\r\nX,English\r\n",
         "error: the file has no column \"Price\"");
+    row("semicolons between fields", "Title;Price\r\nX;1\r\n",
+        "error: the file has no column \"Title\" (its fields are separated by semicolons: save "
+        "it with commas between fields)");
     row("extra column and short row", "Title,Price,Shelf\r\nX,1,A3\r\nY,2\r\n",
         "2:X|3!the row has 2 fields, the header has 3");
     row("empty rows", "Title,Price\r\n\r\nX,1\r\n\r\n\r\n", "3:X");
