@@ -40,11 +40,12 @@ bool isAscii(QByteArrayView bytes) {
     return (seen & 0x8080808080808080ull) == 0;
 }
 
-// How often c occurs in bytes.
+// How often c occurs in bytes. An empty file's bytes may have no address, which memchr must not
+// be given even for no bytes at all.
 qsizetype occurrences(QByteArrayView bytes, char c) {
     qsizetype count = 0;
     for (const char *at = bytes.data(), *end = at + bytes.size();
-         (at = static_cast<const char*>(std::memchr(at, c, size_t(end - at)))); ++at)
+         at != end && (at = static_cast<const char*>(std::memchr(at, c, size_t(end - at)))); ++at)
         ++count;
     return count;
 }
@@ -53,7 +54,8 @@ qsizetype occurrences(QByteArrayView bytes, char c) {
 qsizetype lineEnds(QByteArrayView bytes) {
     qsizetype count = occurrences(bytes, '\n');
     for (const char *at = bytes.data(), *end = at + bytes.size();
-         (at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at)))); ++at) {
+         at != end && (at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at))));
+         ++at) {
         if (at + 1 == end || at[1] != '\n')
             ++count;
     }
@@ -188,7 +190,9 @@ QString decodeField(QByteArrayView bytes, CsvEncoding encoding, bool* bad = null
     // be invalid.
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The file's byte order mark is gone already: one at a field's start is the field's own.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (utf8.hasError() && bad)
         *bad = true;
@@ -267,6 +271,9 @@ void CsvWriter::appendField(const QString& field) {
 }
 
 void CsvWriter::writeRow(const QStringList& fields) {
+    // A row of one empty field would be a blank line, which a reader skips.
+    if (fields.size() == 1 && fields[0].isEmpty())
+        m_bytes.append("\"\"");
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0)
             m_bytes.append(',');
