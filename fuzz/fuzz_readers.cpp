@@ -1,5 +1,6 @@
-// One libFuzzer driver for every reader of a record file or of the settings store; the reader is
-// chosen by name in QUILLORY_FUZZ_READER (fuzz/run.sh sets it), each with its own seed corpus.
+// One libFuzzer driver for every reader of a record file, of the settings store or of a CSV file;
+// the reader is chosen by name in QUILLORY_FUZZ_READER (fuzz/run.sh sets it), each with its own
+// seed corpus.
 #include "platform/SettingsStore.h"
 #include "records/ItemRecord.h"
 #include "records/LoanList.h"
@@ -7,6 +8,7 @@
 #include "records/ProfileRecord.h"
 #include "records/RecordFile.h"
 #include "settings/FolderSettings.h"
+#include "tool/Csv.h"
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -189,12 +191,46 @@ void settings(const QByteArray& bytes) {
     QFile::remove(path);
 }
 
+// The CSV reader an import stands on, given whatever a spreadsheet program or a hand wrote. The
+// table's fields go back out through the writer and read in again unchanged, blanks at their ends
+// and line breaks in them included; rows start on later and later lines; and the file's structure
+// is the same whichever encoding it is read in.
+void csvFile(const QByteArray& bytes) {
+    using namespace quillory::tool;
+    const CsvTable table = readCsv(bytes);
+    const CsvTable cp1252 = readCsv(bytes, CsvEncoding::Windows1252);
+    FUZZ_CHECK(table.ok() == cp1252.ok() && table.rows.size() == cp1252.rows.size());
+    if (!table.ok())
+        return;
+    const auto fieldsOf = [](const CsvTable& t) {
+        QList<QStringList> rows{t.header};
+        for (const CsvRow& row : t.rows) {
+            rows.append(QStringList());
+            for (int i = 0; i < row.size; ++i)
+                rows.back() << t.field(row, i).toString();
+        }
+        return rows;
+    };
+    qsizetype line = 1;
+    for (const CsvRow& row : table.rows) {
+        FUZZ_CHECK(row.line > line && row.size > 0);
+        line = row.line;
+    }
+    // With a byte order mark, so a first field that starts with one keeps it.
+    CsvWriter writer(CsvEncoding::Utf8, true);
+    const QList<QStringList> rows = fieldsOf(table);
+    for (const QStringList& row : rows)
+        writer.writeRow(row);
+    FUZZ_CHECK(fieldsOf(readCsv(writer.bytes())) == rows);
+}
+
 const struct {
     const char* name;
     void (*run)(const QByteArray&);
 } kReaders[] = {{"fuzz_record_lines", recordLines},     {"fuzz_item_record", itemRecord},
                 {"fuzz_profile_record", profileRecord}, {"fuzz_loan_record", loanRecord},
-                {"fuzz_loan_list", loanList},           {"fuzz_settings", settings}};
+                {"fuzz_loan_list", loanList},           {"fuzz_settings", settings},
+                {"fuzz_csv", csvFile}};
 void (*reader)(const QByteArray&) = nullptr;
 
 } // namespace
