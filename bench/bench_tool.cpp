@@ -197,7 +197,8 @@ int main(int argc, char* argv[]) {
         const double ours = bench::medianOf(oursMs);
         const double reading = bench::medianOf(readingMs);
         std::printf("import dry run of %lld rows: %.1f ms (reading the CSV alone: %.1f ms, %lld "
-                    "rows); plain split + build: %.1f ms (%zu bytes, as the import's records); ratio %.2f; by processor "
+                    "rows); plain split + build: %.1f ms (%zu bytes, as the import's records); "
+                    "ratio %.2f; by processor "
                     "time %.1f / %.1f ms, ratio %.2f\n",
                     qlonglong(accepted), ours, reading, qlonglong(rows), floor, builtBytes,
                     ours / floor, bench::medianOf(oursCpu), bench::medianOf(floorCpu),

@@ -227,9 +227,12 @@ void csvFile(const QByteArray& bytes) {
 const struct {
     const char* name;
     void (*run)(const QByteArray&);
-} kReaders[] = {{"fuzz_record_lines", recordLines},     {"fuzz_item_record", itemRecord},
-                {"fuzz_profile_record", profileRecord}, {"fuzz_loan_record", loanRecord},
-                {"fuzz_loan_list", loanList},           {"fuzz_settings", settings},
+} kReaders[] = {{"fuzz_record_lines", recordLines},
+                {"fuzz_item_record", itemRecord},
+                {"fuzz_profile_record", profileRecord},
+                {"fuzz_loan_record", loanRecord},
+                {"fuzz_loan_list", loanList},
+                {"fuzz_settings", settings},
                 {"fuzz_csv", csvFile}};
 void (*reader)(const QByteArray&) = nullptr;
 

@@ -46,7 +46,7 @@ struct CsvRow {
 struct CsvTable {
     QStringList header;
     QList<CsvRow> rows;
-    QString error; // why the file could not be read as CSV at all; empty when it could
+    QString error;           // why the file could not be read as CSV at all; empty when it could
     bool lineBreaks = false; // a data field holds a line break (a quoted one may)
     qsizetype errorLine = 0;
     // Every data field's text, one after the other, and where each ends in it: one buffer for the

@@ -40,7 +40,7 @@ quint64 foldedWord(const char16_t* unit, qsizetype count) {
     if (count == 4) {
         std::memcpy(&word, unit, sizeof word);
         if ((word & 0xFF80FF80FF80FF80ull) == 0) {
-            const quint64 capital = (word + 0x003F003F003F003Full) & // at least 'A'
+            const quint64 capital = (word + 0x003F003F003F003Full) &  // at least 'A'
                                     ~(word + 0x0025002500250025ull) & // and not beyond 'Z'
                                     0x0080008000800080ull;
             return word | capital >> 2; // 0x80 >> 2 is the 0x20 between a capital and its small

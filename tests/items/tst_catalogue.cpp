@@ -80,8 +80,8 @@ private Q_SLOTS:
         QTest::newRow("more signs") << "-+=\\/|.?~`><{}[]:;" << QString(18, u'_') << P::None;
         QTest::newRow("double quote, others kept")
             << QStringLiteral(" Café, l'été _ 5€ \"x\"") << same << P::DoubleQuote;
-        QTest::newRow("double quote among plain words") << "Say \"hi\" now" << same
-                                                        << P::DoubleQuote;
+        QTest::newRow("double quote among plain words")
+            << "Say \"hi\" now" << same << P::DoubleQuote;
         QTest::newRow("tab") << "Du\tne II" << same << P::ControlCharacter;
         QTest::newRow("delete") << "Dune\x7fIII" << same << P::ControlCharacter;
         QTest::newRow("undefined code page byte") << "Dune\u0081" << same << P::ControlCharacter;
