@@ -52,6 +52,18 @@ const QString kNotSaved = QStringLiteral("\rThe changes were not saved.");
 
 } // namespace
 
+QString fieldCaption(Field field) {
+    switch (field) {
+    case Field::Name:
+        return QStringLiteral("Name");
+    case Field::Home:
+        return QStringLiteral("Home Number");
+    case Field::Cell:
+        return QStringLiteral("Cell Number");
+    }
+    return {};
+}
+
 std::optional<FieldRefusal> checkFields(const ProfileFields& fields) {
     if (blank(fields.name))
         return FieldRefusal{Field::Name, Message{QStringLiteral("Name field is empty!    "),
@@ -67,13 +79,11 @@ std::optional<FieldRefusal> checkFields(const ProfileFields& fields) {
                     kAppTitle, MsgIcon::Information}};
     const struct {
         Field field;
-        const char* caption;
         const QString& text;
-    } stored[] = {{Field::Name, "Name", fields.name},
-                  {Field::Home, "Home Number", fields.home},
-                  {Field::Cell, "Cell Number", fields.cell}};
+    } stored[] = {
+        {Field::Name, fields.name}, {Field::Home, fields.home}, {Field::Cell, fields.cell}};
     for (const auto& f : stored) {
-        if (auto text = records::unstorableCharacterMessage(QString::fromLatin1(f.caption), f.text))
+        if (auto text = records::unstorableCharacterMessage(fieldCaption(f.field), f.text))
             return FieldRefusal{f.field, Message{*text, kAppTitle, MsgIcon::Exclamation}};
     }
     return std::nullopt;

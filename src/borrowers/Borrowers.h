@@ -28,6 +28,8 @@ struct ProfileFields {
 };
 
 enum class Field { Name, Home, Cell };
+// The field as its messages name it ("Name", "Home Number", "Cell Number").
+QString fieldCaption(Field field);
 
 struct FieldRefusal {
     Field field;

@@ -3,6 +3,7 @@
 #include <QChar>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -28,7 +29,44 @@ SortKey keyOf(QStringView name, quint32 row) {
     return key;
 }
 
+// Four units to a word, folded as NameTable::folded folds them: a word of ASCII, nearly every
+// one, has its capitals made small all at once; any other unit by unit.
+quint64 foldedWord(const char16_t* unit, qsizetype count) {
+    quint64 word = 0;
+    if (count == 4) {
+        std::memcpy(&word, unit, sizeof word);
+        if ((word & 0xFF80FF80FF80FF80ull) == 0) {
+            const quint64 capital = (word + 0x003F003F003F003Full) &  // at least 'A'
+                                    ~(word + 0x0025002500250025ull) & // and not beyond 'Z'
+                                    0x0080008000800080ull;
+            return word | capital >> 2; // 0x80 >> 2 is the 0x20 between a capital and its small
+        }
+        word = 0;
+    }
+    for (qsizetype i = 0; i < count; ++i)
+        word |= quint64(NameTable::folded(unit[i])) << (16 * i);
+    return word;
+}
+
 } // namespace
+
+// A name of four units or more ends with the word of its last four, even where that overlaps the
+// word before: names equal ignoring case have equal lengths, so they still make the same words.
+quint64 NameTable::hashIgnoringCase(QStringView name) {
+    const char16_t* unit = name.utf16();
+    quint64 hash = quint64(name.size());
+    const auto mix = [&hash](quint64 word) {
+        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
+        hash ^= hash >> 32;
+    };
+    qsizetype i = 0;
+    for (; i + 4 <= name.size(); i += 4)
+        mix(foldedWord(unit + i, 4));
+    if (i < name.size())
+        mix(name.size() >= 4 ? foldedWord(unit + name.size() - 4, 4)
+                             : foldedWord(unit, name.size()));
+    return hash;
+}
 
 int NameTable::compareIgnoringCase(QStringView a, QStringView b) {
     const qsizetype n = std::min(a.size(), b.size());

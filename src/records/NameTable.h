@@ -52,6 +52,8 @@ public:
             return char16_t(unsigned(c - u'A') < 26u ? c + 32 : c);
         return QChar::toCaseFolded(c);
     }
+    // A hash of the name's folded units: names compareIgnoringCase calls equal hash alike.
+    static quint64 hashIgnoringCase(QStringView name);
     // The order of the list: case ignored, then exact, so equal names in other cases keep one
     // order from one listing to the next.
     static bool lessThan(QStringView a, QStringView b);

@@ -6,7 +6,6 @@
 
 #include <QRegularExpression>
 #include <QSet>
-#include <cstring>
 
 namespace quillory::tool {
 
@@ -24,48 +23,13 @@ QString oneLine(const QString& text) {
 // with a long beginning in common ("Volume 1", "Volume 2", ...) are compared only when their
 // hashes are equal.
 struct FoldedKey {
-    explicit FoldedKey(QStringView n);
+    explicit FoldedKey(QStringView n) : name(n), hash(records::NameTable::hashIgnoringCase(n)) {}
     QStringView name;
     quint64 hash;
     bool operator==(const FoldedKey& o) const {
         return hash == o.hash && records::NameTable::compareIgnoringCase(name, o.name) == 0;
     }
 };
-
-// Four units to a word, folded as compareIgnoringCase folds them: a word of ASCII, nearly every
-// one, has its capitals made small all at once; any other unit by unit. Equal names in any case
-// so make the same words.
-quint64 foldedWord(const char16_t* unit, qsizetype count) {
-    quint64 word = 0;
-    if (count == 4) {
-        std::memcpy(&word, unit, sizeof word);
-        if ((word & 0xFF80FF80FF80FF80ull) == 0) {
-            const quint64 capital = (word + 0x003F003F003F003Full) &  // at least 'A'
-                                    ~(word + 0x0025002500250025ull) & // and not beyond 'Z'
-                                    0x0080008000800080ull;
-            return word | capital >> 2; // 0x80 >> 2 is the 0x20 between a capital and its small
-        }
-        word = 0;
-    }
-    for (qsizetype i = 0; i < count; ++i)
-        word |= quint64(records::NameTable::folded(unit[i])) << (16 * i);
-    return word;
-}
-
-// A name of four units or more ends with the word of its last four, even where that overlaps the
-// word before: equal names have equal lengths, so they still make the same words.
-FoldedKey::FoldedKey(QStringView n) : name(n), hash(quint64(n.size())) {
-    const char16_t* unit = n.utf16();
-    const auto mix = [this](quint64 word) {
-        hash = (hash ^ word) * 0x9E3779B97F4A7C15ull;
-        hash ^= hash >> 32;
-    };
-    qsizetype i = 0;
-    for (; i + 4 <= n.size(); i += 4)
-        mix(foldedWord(unit + i, 4));
-    if (i < n.size())
-        mix(n.size() >= 4 ? foldedWord(unit + n.size() - 4, 4) : foldedWord(unit, n.size()));
-}
 
 size_t qHash(const FoldedKey& key, size_t seed) {
     return size_t(key.hash) ^ seed;
@@ -128,18 +92,15 @@ QString rowProblem(const CsvRow& row, const CsvTable& table) {
 QString lineBreakProblem(const ImportPlan& plan, const ImportRow& row) {
     if (!plan.source.lineBreaks)
         return {};
-    static const QStringList items{QStringLiteral("Title"), QStringLiteral("Language"),
-                                   QStringLiteral("Price"), QStringLiteral("Serial Number"),
-                                   QStringLiteral("Publisher")};
-    static const QStringList borrowers{QStringLiteral("Name"), QStringLiteral("Home Number"),
-                                       QStringLiteral("Cell Number")};
-    const QStringList& captions = plan.items ? items : borrowers;
-    for (int i = 0; i < captions.size(); ++i) {
+    // plan.field numbers the fields as the dialogs' enums do.
+    const int count = plan.items ? 5 : 3;
+    for (int i = 0; i < count; ++i) {
         const QStringView text = plan.field(row, i);
         if (text.contains(u'\r') || text.contains(u'\n'))
             return QStringLiteral("The %1 field contains a line break, which cannot be stored in "
                                   "the record files.")
-                .arg(captions[i]);
+                .arg(plan.items ? items::fieldCaption(items::ItemField(i))
+                                : borrowers::fieldCaption(borrowers::Field(i)));
     }
     return {};
 }
